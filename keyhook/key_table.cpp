@@ -1,0 +1,99 @@
+#include "keyhook/key_table.h"
+
+#include <algorithm>
+
+namespace keyhook {
+namespace {
+
+// Make codes are those of the E0-prefixed set-1 codes that PS/2 multimedia
+// keyboards send for the same keys; Keydeck's key maps store them.
+constexpr ExtraKey kExtraKeys[] = {
+    {0x5F, 0x5F, "Sleep"},
+    {0xA6, 0x6A, "Browser Back"},
+    {0xA7, 0x69, "Browser Forward"},
+    {0xA8, 0x67, "Browser Refresh"},
+    {0xA9, 0x68, "Browser Stop"},
+    {0xAA, 0x65, "Browser Search"},
+    {0xAB, 0x66, "Browser Favorites"},
+    {0xAC, 0x32, "Browser Home"},
+    {0xAD, 0x20, "Volume Mute"},
+    {0xAE, 0x2E, "Volume Down"},
+    {0xAF, 0x30, "Volume Up"},
+    {0xB0, 0x19, "Next Track"},
+    {0xB1, 0x10, "Previous Track"},
+    {0xB2, 0x24, "Stop"},
+    {0xB3, 0x22, "Play/Pause"},
+    {0xB4, 0x6C, "Mail"},
+    {0xB5, 0x6D, "Media Select"},
+    {0xB6, 0x6B, "Launch App 1 (My Computer)"},
+    {0xB7, 0x21, "Launch App 2 (Calculator)"},
+};
+
+}  // namespace
+
+std::span<const ExtraKey> ExtraKeys() { return kExtraKeys; }
+
+uint8_t MakeCodeForVirtualKey(uint32_t virtualKey) {
+  const auto* end = std::end(kExtraKeys);
+  const auto* it = std::find_if(std::begin(kExtraKeys), end, [&](const ExtraKey& k) {
+    return k.VirtualKey == virtualKey;
+  });
+  return it == end ? 0 : it->MakeCode;
+}
+
+bool IsChannelScanCode(uint32_t scanCode) {
+  return scanCode == kChannelKeyA || scanCode == kChannelKeyB;
+}
+
+uint32_t ExtraKeyFilter::PressCount(uint8_t code, const KeyEvent& event) {
+  Held& h = held_[code];
+  const bool repeat = h.Down && event.TimeMs - h.LastMs < kRepeatGapMs;
+  h.Down = true;
+  h.LastMs = event.TimeMs;
+  if (!repeat) {
+    h.Repeats = 0;
+  } else if (h.Repeats < 0xFFFF) {
+    ++h.Repeats;
+  }
+  return h.Repeats;
+}
+
+HookDecision ExtraKeyFilter::OnKey(const KeyEvent& event) {
+  HookDecision d;
+  // Keys that software synthesizes (Keydeck itself taps media keys for some
+  // players and any key for a parameter row) go on to the system unseen:
+  // reporting them back would loop.
+  if (event.Injected) return d;
+
+  uint8_t code = 0;
+  bool channel = false;
+  if (IsChannelScanCode(event.ScanCode)) {
+    code = static_cast<uint8_t>(event.ScanCode);
+    channel = true;
+  } else {
+    code = MakeCodeForVirtualKey(event.VirtualKey);
+  }
+  if (code == 0) return d;  // ordinary typing
+
+  d.Swallow = true;
+  if (event.Up) {
+    held_[code].Down = false;
+    if (channel) {
+      d.Post = true;
+      d.WParam = code | kReleaseBit;
+    }
+    return d;
+  }
+  d.Post = true;
+  d.WParam = code;
+  d.LParam = PressCount(code, event);
+  return d;
+}
+
+void ExtraKeyFilter::Reset() { held_.fill(Held{}); }
+
+int LockBits(bool scrollLock, bool numLock, bool capsLock) {
+  return (scrollLock ? 1 : 0) | (numLock ? 2 : 0) | (capsLock ? 4 : 0);
+}
+
+}  // namespace keyhook

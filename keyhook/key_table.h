@@ -1,0 +1,71 @@
+// What the keyboard hook reports, decided without Windows: the table from a
+// key's virtual key to its set-1 make code, and the filter that turns raw
+// low-level key events into the (wParam, lParam) pairs Keydeck expects.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace keyhook {
+
+struct ExtraKey {
+  uint8_t VirtualKey;  // Windows virtual key the system reports
+  uint8_t MakeCode;    // set-1 make code (without the E0 prefix) posted as wParam
+  const char* Name;
+};
+
+// Every extra key the hook reports by virtual key, in virtual-key order.
+std::span<const ExtraKey> ExtraKeys();
+
+// Make code for a virtual key, or 0 when the key is ordinary typing.
+uint8_t MakeCodeForVirtualKey(uint32_t virtualKey);
+
+// The two channel keys of the receiver are told apart by scan code: they
+// have no virtual key of their own.
+constexpr uint8_t kChannelKeyA = 0x5A;
+constexpr uint8_t kChannelKeyB = 0x62;
+constexpr uint32_t kReleaseBit = 0x80;
+bool IsChannelScanCode(uint32_t scanCode);
+
+// Auto-repeat arrives as further key-downs without a key-up. A key-down later
+// than this after the previous event of the same key is a new press: the
+// key-up was lost (a reinstalled hook, a secure desktop in between), and a
+// launch key must not stay silenced for good.
+constexpr uint32_t kRepeatGapMs = 2000;
+
+struct KeyEvent {
+  uint32_t VirtualKey = 0;
+  uint32_t ScanCode = 0;
+  bool Up = false;
+  bool Injected = false;  // synthesized by software (keybd_event, SendInput)
+  uint32_t TimeMs = 0;    // event time stamp, wraps
+};
+
+struct HookDecision {
+  bool Post = false;     // post 0x500 with WParam/LParam
+  uint32_t WParam = 0;
+  uint32_t LParam = 0;   // 0 first press, repeat count for auto-repeat
+  bool Swallow = false;  // keep the key from the rest of the system
+};
+
+class ExtraKeyFilter {
+ public:
+  HookDecision OnKey(const KeyEvent& event);
+  // Forgets held keys; used when the hook is (re)installed.
+  void Reset();
+
+ private:
+  struct Held {
+    bool Down = false;
+    uint16_t Repeats = 0;
+    uint32_t LastMs = 0;
+  };
+  uint32_t PressCount(uint8_t code, const KeyEvent& event);
+  std::array<Held, 256> held_{};
+};
+
+// Lock bits as GetNUMLock returns them: bit 0 Scroll, 1 Num, 2 Caps.
+int LockBits(bool scrollLock, bool numLock, bool capsLock);
+
+}  // namespace keyhook

@@ -1,0 +1,184 @@
+// keyhook.dll: a low-level keyboard hook on a thread of its own.
+//
+// A low-level hook is called on the thread that installed it, through that
+// thread's message loop. Keydeck's GUI thread blocks at times (WinExec,
+// message boxes, a 300 ms wait), and Windows silently drops a low-level hook
+// that keeps the keyboard waiting past its timeout, so the hook lives on a
+// thread here that does nothing but run the hook and post.
+#define KEYHOOK_BUILDING_DLL
+#include "keyhook/keyhook.h"
+
+#include <atomic>
+
+#include "keyhook/key_table.h"
+
+namespace {
+
+constexpr char kWatchClass[] = "KeyhookResumeWatch";
+constexpr DWORD kStopWaitMs = 5000;
+
+HINSTANCE g_module = nullptr;
+std::atomic<HWND> g_target{nullptr};
+
+// Owned by the caller's thread (Load/UnLoad are called from one thread).
+HANDLE g_thread = nullptr;
+DWORD g_threadId = 0;
+
+// Owned by the hook thread.
+HHOOK g_hook = nullptr;
+keyhook::ExtraKeyFilter g_filter;
+
+struct StartInfo {
+  HANDLE Ready;
+  BOOL Installed;
+};
+
+LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    keyhook::KeyEvent e;
+    e.VirtualKey = k->vkCode;
+    e.ScanCode = k->scanCode;
+    e.Up = (k->flags & LLKHF_UP) != 0;
+    e.Injected = (k->flags & LLKHF_INJECTED) != 0;
+    e.TimeMs = k->time;
+    const keyhook::HookDecision d = g_filter.OnKey(e);
+    HWND target = g_target.load();
+    bool delivered = false;
+    if (d.Post) {
+      delivered = PostMessageA(target, KEYHOOK_WM_HOTKEY, d.WParam, d.LParam) != FALSE;
+    } else if (d.Swallow) {
+      delivered = IsWindow(target) != FALSE;
+    }
+    // A key is taken from the system only when Keydeck got it; with Keydeck
+    // gone or its queue full the key keeps its ordinary meaning.
+    if (d.Swallow && delivered) return 1;
+  }
+  return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+// Installs a fresh hook before removing the old one, so no key falls between.
+bool InstallHook() {
+  HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, g_module, 0);
+  if (!fresh) return false;
+  HHOOK old = g_hook;
+  g_hook = fresh;
+  g_filter.Reset();
+  if (old) UnhookWindowsHookEx(old);
+  return true;
+}
+
+// Windows may have dropped the hook while the machine slept; put it back.
+LRESULT CALLBACK WatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_POWERBROADCAST &&
+      (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)) {
+    InstallHook();
+    return TRUE;
+  }
+  return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+HWND CreateWatchWindow() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = WatchProc;
+  wc.hInstance = g_module;
+  wc.lpszClassName = kWatchClass;
+  RegisterClassA(&wc);  // fails harmlessly when already registered
+  // Top-level (not message-only): only top-level windows hear power events.
+  return CreateWindowExA(0, kWatchClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         g_module, nullptr);
+}
+
+DWORD WINAPI HookThread(LPVOID param) {
+  auto* start = static_cast<StartInfo*>(param);
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue for WM_QUIT
+  HWND watch = CreateWatchWindow();
+  start->Installed = InstallHook() ? TRUE : FALSE;
+  const BOOL installed = start->Installed;
+  SetEvent(start->Ready);  // `start` belongs to the caller from here on
+  if (installed) {
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
+  }
+  if (watch) DestroyWindow(watch);
+  // The thread holds its own reference to the DLL so that its code stays
+  // mapped until it has returned, whoever frees the library.
+  FreeLibraryAndExitThread(g_module, 0);
+  return 0;
+}
+
+bool StopHookThread() {
+  if (!g_thread) return false;
+  PostThreadMessageA(g_threadId, WM_QUIT, 0, 0);
+  WaitForSingleObject(g_thread, kStopWaitMs);
+  CloseHandle(g_thread);
+  g_thread = nullptr;
+  g_threadId = 0;
+  return true;
+}
+
+HMODULE ReferenceOwnModule() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(g_module, path, sizeof path);
+  if (n == 0 || n >= sizeof path) return nullptr;
+  return LoadLibraryA(path);
+}
+
+}  // namespace
+
+KEYHOOK_API BOOL WINAPI LoadHookProcedure(HWND window) {
+  g_target.store(window);
+  if (g_thread) {
+    // Still running? Then only the target changed.
+    if (WaitForSingleObject(g_thread, 0) == WAIT_TIMEOUT) return TRUE;
+    StopHookThread();
+  }
+  if (!ReferenceOwnModule()) return FALSE;
+  StartInfo start{CreateEventA(nullptr, TRUE, FALSE, nullptr), FALSE};
+  if (!start.Ready) {
+    FreeLibrary(g_module);
+    return FALSE;
+  }
+  g_thread = CreateThread(nullptr, 0, HookThread, &start, 0, &g_threadId);
+  if (!g_thread) {
+    CloseHandle(start.Ready);
+    FreeLibrary(g_module);
+    return FALSE;
+  }
+  WaitForSingleObject(start.Ready, INFINITE);
+  CloseHandle(start.Ready);
+  if (!start.Installed) {
+    // Systems without low-level hooks (the 9x family) end up here.
+    WaitForSingleObject(g_thread, kStopWaitMs);
+    CloseHandle(g_thread);
+    g_thread = nullptr;
+    g_threadId = 0;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+KEYHOOK_API BOOL WINAPI UnLoadHookProcedure(void) {
+  const bool wasRunning = StopHookThread();
+  g_target.store(nullptr);
+  return wasRunning ? TRUE : FALSE;
+}
+
+KEYHOOK_API int WINAPI GetNUMLock(void) {
+  return keyhook::LockBits((GetKeyState(VK_SCROLL) & 1) != 0,
+                           (GetKeyState(VK_NUMLOCK) & 1) != 0,
+                           (GetKeyState(VK_CAPITAL) & 1) != 0);
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    g_module = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
