@@ -1,0 +1,190 @@
+// The DLL itself: its global device set, the hidden window that relays
+// report messages on the caller's thread, and the exports.
+#include <windows.h>
+
+#include <dbt.h>
+
+extern "C" {
+#include <hidsdi.h>
+}
+
+#include <array>
+
+#include "kbdrelay/device_set.h"
+#include "kbdrelay/kbdrelay.h"
+#include "kbdrelay/win/win_hid_bus.h"
+#include "kbdrelay/win/win_readers.h"
+
+namespace kbdrelay {
+namespace {
+
+#if defined(KBDRELAY_HIDRELAY)
+constexpr Variant kVariant = Variant::Hidrelay;
+#else
+constexpr Variant kVariant = Variant::Kbdrelay;
+#endif
+
+constexpr char kWindowClass[] = "USBHIDClass";
+constexpr char kWindowName[] = "HIDRELAYKEYMSG";
+
+struct Library {
+    HINSTANCE instance = nullptr;
+    WinHidBus bus;
+    WinReaderHost readers;
+    WinPoster poster;
+    DeviceSet devices{kVariant, bus, readers, poster};
+    HWND hiddenWindow = nullptr;
+    HWND recipient = nullptr;
+    std::array<std::uint8_t, kNotificationFilterSize> filter{};
+    HDEVNOTIFY notification = nullptr;
+};
+
+Library library;
+
+LRESULT CALLBACK hiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DEVICECHANGE:
+        library.devices.onDeviceChange(static_cast<std::uint32_t>(wParam),
+                                       reinterpret_cast<const void*>(lParam));
+        return 0;
+    case WM_CREATE:
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case kReaderMessage:
+        library.devices.relay(static_cast<std::uint32_t>(wParam),
+                              static_cast<std::uint32_t>(lParam));
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND createHiddenWindow()
+{
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_PARENTDC;
+    windowClass.lpfnWndProc = hiddenWindowProc;
+    windowClass.hInstance = library.instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&windowClass))
+        return nullptr;
+    HWND window = CreateWindowExA(0, kWindowClass, kWindowName, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, library.instance, nullptr);
+    if (window != nullptr)
+        ShowWindow(window, SW_HIDE);
+    return window;
+}
+
+void registerForDeviceChanges()
+{
+    GUID hidGuid{};
+    HidD_GetHidGuid(&hidGuid);
+    std::uint8_t guidBytes[16];
+    static_assert(sizeof hidGuid == sizeof guidBytes);
+    CopyMemory(guidBytes, &hidGuid, sizeof guidBytes);
+    library.filter = notificationFilter(guidBytes);
+    library.recipient = library.hiddenWindow;
+    library.notification = RegisterDeviceNotificationA(library.recipient, library.filter.data(),
+                                                       DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+bool isNtFamily()
+{
+    return (GetVersion() & 0x80000000u) == 0;
+}
+
+// After a FreeLibrary the hidden window would still call into unmapped
+// code: hand it to the default procedure (which posts no quit message) and
+// remove it where this thread owns it.
+void retireHiddenWindow()
+{
+    HWND window = library.hiddenWindow;
+    library.hiddenWindow = nullptr;
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        DestroyWindow(window);
+        UnregisterClassA(kWindowClass, library.instance);
+    }
+}
+
+void unload(bool processEnding)
+{
+    library.readers.setUnloading(true);
+    library.devices.stopAllReaders();
+    if (isNtFamily() && library.recipient != nullptr) {
+        if (library.notification != nullptr)
+            UnregisterDeviceNotification(library.notification);
+        library.notification = nullptr;
+        library.recipient = nullptr;
+        library.filter.fill(0);
+    }
+    library.devices.release();
+    if (!processEnding && library.hiddenWindow != nullptr)
+        retireHiddenWindow();
+}
+
+}  // namespace
+}  // namespace kbdrelay
+
+using kbdrelay::library;
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        library.instance = instance;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        kbdrelay::unload(reserved != nullptr);
+    }
+    return TRUE;
+}
+
+int WINAPI InitDriver(HWND window, UINT message, UINT usagePage)
+{
+    library.devices.configure(reinterpret_cast<kbdrelay::WindowHandle>(window), message, usagePage);
+    if (HWND hidden = kbdrelay::createHiddenWindow()) {
+        library.hiddenWindow = hidden;
+        library.devices.setHiddenWindow(reinterpret_cast<kbdrelay::WindowHandle>(hidden));
+    }
+    if (library.notification == nullptr)
+        kbdrelay::registerForDeviceChanges();
+    library.devices.scan();
+    return 1;
+}
+
+int WINAPI SetKbdFeatures(UINT usagePage, UINT usage, const BYTE* report)
+{
+    library.devices.setFeatures(usagePage, usage, report);
+    return 1;
+}
+
+#if defined(KBDRELAY_HIDRELAY)
+
+WORD WINAPI GetRevision(UINT usagePage, UINT usage)
+{
+    return library.devices.revision(usagePage, usage);
+}
+
+HidDeviceRecord* WINAPI GetHidStruct(UINT usagePage, UINT usage)
+{
+    return library.devices.findRecord(usagePage, usage);
+}
+
+#else
+
+int WINAPI RemoveDevice(void)
+{
+    library.devices.stopAllReaders();
+    return 1;
+}
+
+#endif
+}

@@ -1,0 +1,161 @@
+#include "kbdrelay/win/win_readers.h"
+
+#include "kbdrelay/device_set.h"
+#include "kbdrelay/reader.h"
+#include "kbdrelay/win/win_hid_bus.h"
+
+namespace kbdrelay {
+
+namespace {
+
+// How long a stop waits for a reader to let go of its read and end.
+constexpr DWORD kStopTimeoutMs = 5000;
+// A withdrawn read normally completes at once; this bounds a device that
+// never completes it.
+constexpr DWORD kCancelWaitMs = 100;
+constexpr int kCancelWaits = 50;
+
+// Everything a reader touches lives here, on the heap, so that a read the
+// system still owns never points into a thread's stack.
+struct ReaderContext {
+    const std::atomic<std::uint32_t>* stopFlag = nullptr;
+    HANDLE device = nullptr;
+    HWND target = nullptr;
+    HANDLE thread = nullptr;
+    HANDLE quiet = nullptr;  // set once the reader has no read outstanding
+    ReportBuffers buffers{};
+    OVERLAPPED overlapped{};
+    bool readOutstanding = false;  // only the reader thread and its APCs touch it
+};
+
+VOID CALLBACK onReadComplete(DWORD, DWORD, LPOVERLAPPED overlapped)
+{
+    // ReadFileEx leaves hEvent to the caller: it carries the context.
+    static_cast<ReaderContext*>(overlapped->hEvent)->readOutstanding = false;
+}
+
+VOID CALLBACK wakeReader(ULONG_PTR)
+{
+}
+
+class OverlappedPort final : public ReportPort {
+public:
+    explicit OverlappedPort(ReaderContext& context) : context_(context) {}
+
+    bool beginRead(std::uint8_t* buffer) override
+    {
+        ZeroMemory(&context_.overlapped, sizeof context_.overlapped);
+        context_.overlapped.hEvent = &context_;
+        if (!ReadFileEx(context_.device, buffer, kReportSize, &context_.overlapped,
+                        onReadComplete))
+            return false;
+        context_.readOutstanding = true;
+        return true;
+    }
+
+    bool waitForRead() override
+    {
+        while (context_.readOutstanding) {
+            if (context_.stopFlag->load() != kRun)
+                return false;
+            SleepEx(INFINITE, TRUE);
+        }
+        return true;
+    }
+
+    void cancelRead() override
+    {
+        CancelIo(context_.device);
+        for (int i = 0; i < kCancelWaits && context_.readOutstanding; ++i)
+            SleepEx(kCancelWaitMs, TRUE);
+    }
+
+private:
+    ReaderContext& context_;
+};
+
+class HiddenWindowSink final : public ReportSink {
+public:
+    explicit HiddenWindowSink(HWND target) : target_(target) {}
+    void post(std::uint32_t wParam, std::uint32_t lParam) override
+    {
+        PostMessageA(target_, kReaderMessage, wParam, static_cast<LPARAM>(lParam));
+    }
+
+private:
+    HWND target_;
+};
+
+DWORD WINAPI readerThread(void* parameter)
+{
+    auto* context = static_cast<ReaderContext*>(parameter);
+    OverlappedPort port(*context);
+    HiddenWindowSink sink(context->target);
+    const DWORD exitCode = runReader(*context->stopFlag, port, sink, context->buffers);
+    if (!context->readOutstanding)
+        SetEvent(context->quiet);
+    return exitCode;
+}
+
+bool ended(HANDLE thread, DWORD timeoutMs)
+{
+    return WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+ReaderHost::Thread WinReaderHost::start(const ReaderLaunch& launch)
+{
+    auto* context = new (std::nothrow) ReaderContext;
+    if (context == nullptr)
+        return 0;
+    context->stopFlag = launch.stopFlag;
+    context->device = toHandle(launch.readHandle);
+    context->target = reinterpret_cast<HWND>(launch.postTarget);
+    context->quiet = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (context->quiet != nullptr) {
+        DWORD id = 0;
+        context->thread = CreateThread(nullptr, 0, readerThread, context, 0, &id);
+    }
+    if (context->thread == nullptr) {
+        if (context->quiet != nullptr)
+            CloseHandle(context->quiet);
+        delete context;
+        return 0;
+    }
+    return reinterpret_cast<Thread>(context);
+}
+
+void WinReaderHost::stop(Thread thread)
+{
+    auto* context = reinterpret_cast<ReaderContext*>(thread);
+    // The stop flag is already set; the APC ends the reader's alertable wait.
+    QueueUserAPC(wakeReader, context->thread, 0);
+
+    bool threadEnded = ended(context->thread, 0);
+    if (!threadEnded) {
+        if (unloading_) {
+            WaitForSingleObject(context->quiet, kStopTimeoutMs);
+            TerminateThread(context->thread, 0);
+        } else if (!ended(context->thread, kStopTimeoutMs)) {
+            TerminateThread(context->thread, 0);
+        }
+        threadEnded = ended(context->thread, kStopTimeoutMs);
+    }
+    const bool quiet =
+        WaitForSingleObject(context->quiet, 0) == WAIT_OBJECT_0 || !context->readOutstanding;
+    CloseHandle(context->thread);
+    CloseHandle(context->quiet);
+    // A read that was never withdrawn may still complete into the buffers:
+    // then they are left to the process rather than freed under it.
+    if (threadEnded && quiet)
+        delete context;
+}
+
+void WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                     std::uint32_t lParam)
+{
+    PostMessageA(reinterpret_cast<HWND>(window), message, wParam, static_cast<LPARAM>(lParam));
+}
+
+}  // namespace kbdrelay

@@ -1,0 +1,29 @@
+// Reader threads over overlapped ReadFileEx, and window-message posting.
+#pragma once
+
+#include <windows.h>
+
+#include "kbdrelay/reader_host.h"
+
+namespace kbdrelay {
+
+class WinReaderHost final : public ReaderHost {
+public:
+    Thread start(const ReaderLaunch& launch) override;
+    void stop(Thread thread) override;
+
+    // Set while the library unloads: the loader lock is held, so a reader
+    // can't finish its own exit and is ended once its read is withdrawn.
+    void setUnloading(bool unloading) { unloading_ = unloading; }
+
+private:
+    bool unloading_ = false;
+};
+
+class WinPoster final : public MessagePoster {
+public:
+    void post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+              std::uint32_t lParam) override;
+};
+
+}  // namespace kbdrelay
