@@ -42,8 +42,10 @@ OsdPoint OsdPlace(int msgLoc, int w, int h) {
 VolumeBarGeometry VolumeBarFor(int level, int w, int h) {
   level = std::clamp(level, 0, 255);
   VolumeBarGeometry g;
-  // 5/6 of the height; the double product truncates as the original did.
-  g.Top = static_cast<int>(h * 0.8333333333333333);
+  // Exactly 5/6 of the height, truncated. A product with the rounded
+  // constant 0.8333333333333333 would land one pixel short on heights such
+  // as 600 (499.99999999999994).
+  g.Top = h * 5 / 6;
   g.Width = w;
   g.FillRight = level * w / 255;
   g.TextAt = {g.FillRight, g.Top + 5};

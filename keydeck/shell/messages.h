@@ -1,0 +1,24 @@
+// Window messages Keydeck's control form answers, and the form's identity.
+#pragma once
+
+#include <cstdint>
+
+namespace kd {
+
+constexpr uint32_t kWmQuit = 0x12;
+constexpr uint32_t kWmPowerBroadcast = 0x218;
+constexpr uint32_t kMmMixmControlChange = 0x3D1;
+constexpr uint32_t kWmKdDriver = 0x464;
+constexpr uint32_t kWmKdHotkey = 0x500;
+constexpr uint32_t kWmKdLocks = 0x501;
+constexpr uint32_t kWmKdReload = 0x502;
+constexpr uint32_t kWmKdMenu = 0x602;
+
+inline constexpr const char* kSetupFrmClass = "TSetupFrm";
+inline constexpr const char* kSetupFrmTitle = "WIRELESS KEYBOARD SETUP";
+inline constexpr const char* kApplicationClass = "TApplication";
+inline constexpr const char* kApplicationTitle = "WIRELESS KEYBOARD";
+inline constexpr const char* kRFLedClass = "TRFLed";
+inline constexpr const char* kRFLedTitle = "RFLed";
+
+}  // namespace kd

@@ -1,0 +1,176 @@
+#include "keydeck/shell/settings.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "keydeck/shell/reg_key.h"
+
+namespace kd {
+namespace {
+
+constexpr uint32_t kScanCodeBufferSize = 34;
+
+// A row value that is present but unusable (wrong type, longer than its
+// buffer) spoils the whole row; a missing one reads as 0 or empty.
+bool ReadRowText(RegKey& key, const char* name, std::string* out) {
+  *out = key.ReadText(name);
+  return key.Status() == kErrSuccess || key.Status() == kErrFileNotFound;
+}
+
+bool ReadRowNumber(RegKey& key, const char* name, int32_t* out) {
+  *out = static_cast<int32_t>(key.ReadNumber(name));
+  return key.Status() == kErrSuccess || key.Status() == kErrFileNotFound;
+}
+
+}  // namespace
+
+std::string WriteSideDefaultPath(const std::string& model) {
+  return std::string(kWriteRoot) + model + "\\Default";
+}
+
+SettingsStore::SettingsStore(Registry& registry, SettingsServices& services, SetupMenu& menu,
+                             LanguageInfo& language, const StringTable& strings)
+    : registry_(registry), services_(services), menu_(menu), language_(language), strings_(strings) {}
+
+bool SettingsStore::LoadSettings() {
+  RegKey key(registry_, RegRoot::LocalMachine, kKeyRead);
+  services_.WriteMciExtension();
+
+  if (!key.Open(kReadRoot)) return false;
+  const std::string model = key.ReadText(nullptr);
+  key.Close();
+  // Without a model name the path would name another key; treat it as
+  // missing data so that the import can supply it.
+  if (model.empty()) return false;
+  const std::string defaultKey = std::string(kReadRoot) + "\\" + model + "\\Default";
+  if (!key.Open(defaultKey)) return false;
+
+  Settings next = settings_;
+  next.VendorID = static_cast<uint16_t>(key.ReadNumber("VendorID"));
+  next.ProductID = static_cast<uint16_t>(key.ReadNumber("ProductID"));
+  next.Interval = static_cast<int32_t>(key.ReadNumber("Interval"));
+
+  // One scan code per stored byte; rows beyond 30 have no engine entry.
+  int count = 0;
+  uint32_t type = kRegNone;
+  uint32_t size = 0;
+  if (key.ValueInfo("ScanCode", &type, &size) == kErrSuccess && type == kRegBinary)
+    count = static_cast<int>(std::min<uint32_t>(size, kMaxHotkeys));
+  std::vector<uint8_t> codes(std::max<uint32_t>(size, kScanCodeBufferSize), 0);
+  uint32_t got = static_cast<uint32_t>(codes.size());
+  if (count > 0 && key.ReadBytes("ScanCode", codes.data(), &got) != kErrSuccess) count = 0;
+  next.Hotkeys.HotkeyCount = count;
+  for (int i = 0; i < kMaxHotkeys; ++i) next.Hotkeys.ScanCode[i] = i < count ? codes[i] : 0;
+
+  next.FontFace = key.ReadText("Font");
+  next.FontColor = key.ReadNumber("FontColor");
+  next.MsgLoc = static_cast<int32_t>(key.ReadNumber("MsgLoc"));
+  menu_.SelectRadio(LocationItemName(next.MsgLoc));
+  services_.ApplyOsdLocation(next.MsgLoc);
+  next.FontSize = static_cast<int32_t>(key.ReadNumber("FontSize"));
+  next.FontStyle = static_cast<int32_t>(key.ReadNumber("FontStyle"));
+  next.FontCharSet = static_cast<uint16_t>(key.ReadNumber("FontCharSet"));
+  menu_.SetChecked("Enable1", key.ReadNumber("OSD") != 0);
+  next.Player = static_cast<int32_t>(key.ReadNumber("Player"));
+  next.FullScreen = key.ReadNumber("FullScreen") != 0;
+  const uint32_t menuLoc = key.ReadNumber("MenuLoc");
+  next.MenuLocX = static_cast<uint16_t>(menuLoc & 0xFFFF);
+  next.MenuLocY = static_cast<uint16_t>(menuLoc >> 16);
+  const uint32_t internet = key.ReadNumber("Internet");
+  const bool internetRead = key.Status() == kErrSuccess;
+  const int32_t hotkeys = static_cast<int32_t>(key.ReadNumber("Hotkeys"));
+  ApplyMenuRules(internetRead, internet, hotkeys, next.Player);
+  menu_.SetChecked("FullScreen", next.FullScreen);
+
+  language_.SetOverride(static_cast<uint16_t>(key.ReadNumber("Language")));
+  const uint32_t menuValue = key.ReadNumber("Menu");
+  next.MenuFlag = !(key.Status() == kErrSuccess && menuValue == 0);
+  key.Close();
+
+  settings_ = next;
+  LoadRows(defaultKey, count);
+  if (settings_.Player != 0) services_.RegisterCdAutoPlay(settings_.Player);
+
+  menu_.ResetCaptions();
+  ApplyLocalisedCaptions(menu_, MenuBaseFor(language_.LanguageId()), strings_);
+  settings_.OpenDialogFilter = BuildOpenDialogFilter();
+  return true;
+}
+
+void SettingsStore::ApplyMenuRules(bool internetRead, uint32_t internet, int32_t hotkeys,
+                                   int32_t player) {
+  // Every load sets each rule's items both ways, so a reload with other
+  // values does not keep what an earlier load hid or showed.
+  const bool internetOff = internetRead && internet == 0;
+  menu_.SetVisible("Browser", !internetOff);
+  menu_.SetVisible("Email", !internetOff);
+
+  MenuItem& setup = menu_.Item("Setup");
+  const int slots = static_cast<int>(setup.Items.size()) - 2;
+  const int shown = std::clamp<int32_t>(hotkeys, 0, slots);
+  for (int i = 0; i < slots; ++i) setup.Items[2 + i].Visible = i < shown;
+  // A missing Internet value counts as 0 here (unlike the rule above).
+  setup.Visible = !(shown == 0 && internet == 0);
+
+  menu_.SetVisible("Config", player == 2);
+  menu_.SetVisible("CDPanel", player == 2);
+}
+
+void SettingsStore::LoadRows(const std::string& defaultKey, int count) {
+  services_.ClearEntries();
+  RegKey row(registry_, RegRoot::LocalMachine, kKeyRead);
+  for (int i = 0; i < count; ++i) {
+    HotkeyRow entry;
+    // A missing or unreadable row still takes its index, so that every
+    // later row keeps the engine entry that matches its scan code.
+    if (row.Open(defaultKey + "\\" + RowKeyName(i))) {
+      HotkeyRow read;
+      const bool ok = ReadRowText(row, "Caption", &read.Caption) &&
+                      ReadRowText(row, "LinkTo", &read.LinkTo) &&
+                      ReadRowNumber(row, "Function", &read.Function);
+      if (ok) entry = read;
+      row.Close();
+    }
+    services_.AddEntry(entry);
+  }
+}
+
+std::string SettingsStore::BuildOpenDialogFilter() {
+  static const char* const kExtensions[] = {".exe", ".lnk", ".url", ".hlp", ".doc", ".bmp"};
+  std::string filter;
+  for (const char* ext : kExtensions) {
+    if (!filter.empty()) filter += "|";
+    filter += services_.FileTypeName(ext) + "|*" + ext;
+  }
+  filter += "|URL Address|*.url|*.*|*.*";
+  return filter;
+}
+
+void SettingsStore::SaveSettings() {
+  RegKey key(registry_, RegRoot::LocalMachine, kKeyAllAccess);
+  if (!key.Open(kWriteRoot)) return;
+  const std::string model = key.ReadText(nullptr);
+  if (model.empty()) return;
+  const std::string defaultKey = WriteSideDefaultPath(model);
+  if (!key.Open(defaultKey)) return;
+
+  key.WriteText("Font", settings_.FontFace);
+  key.WriteNumber("FontSize", static_cast<uint32_t>(settings_.FontSize));
+  key.WriteNumber("FontColor", settings_.FontColor);
+  key.WriteNumber("FontStyle", static_cast<uint32_t>(settings_.FontStyle));
+  key.WriteNumber("FontCharSet", settings_.FontCharSet);
+  key.Close();
+
+  RegKey row(registry_, RegRoot::LocalMachine, kKeyAllAccess);
+  for (int i = 0; i < settings_.Hotkeys.HotkeyCount; ++i) {
+    HotkeyRow entry;
+    if (!services_.GetEntry(i, &entry)) continue;
+    if (!row.Open(defaultKey + "\\" + RowKeyName(i))) continue;
+    row.WriteText("Caption", entry.Caption);
+    row.WriteText("LinkTo", entry.LinkTo);
+    row.WriteNumber("Function", static_cast<uint32_t>(entry.Function));
+    row.Close();
+  }
+}
+
+}  // namespace kd

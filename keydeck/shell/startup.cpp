@@ -1,0 +1,57 @@
+#include "keydeck/shell/startup.h"
+
+namespace kd {
+
+std::string CommandTail(const std::string& commandLine) {
+  size_t i = 0;
+  const size_t n = commandLine.size();
+  if (n > 0 && commandLine[0] == '"') {
+    i = commandLine.find('"', 1);
+    i = i == std::string::npos ? n : i + 1;
+  } else {
+    while (i < n && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
+  }
+  while (i < n && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+  return commandLine.substr(i);
+}
+
+StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes) {
+  if (!tail.empty() && tail[0] == '/') {
+    uint32_t message = 0;
+    if (tail.size() >= 2) {
+      switch (tail[1]) {
+        case 'p': message = kWmKdLocks; break;
+        case 'q': message = kWmQuit; break;
+        case 'u': message = kWmKdReload; break;
+        default: break;
+      }
+    }
+    if (message != 0) {
+      const WindowId running = windows.FindTopLevel(kSetupFrmClass, kSetupFrmTitle);
+      if (running != 0) windows.Post(running, message, message == kWmQuit ? 0 : 1, 0);
+    }
+    return StartKind::RemoteCall;
+  }
+  if (windows.FindTopLevel(kApplicationClass, kApplicationTitle) != 0) {
+    boxes.Show(kAlreadyInstalled, "Message", kMbOk);
+    return StartKind::AlreadyRunning;
+  }
+  return StartKind::Run;
+}
+
+std::string RegistryEditorPath(const std::string& windowsDirectory) {
+  std::string path = windowsDirectory;
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+  return path + "regedit.exe";
+}
+
+bool LoadWithImport(const std::function<bool()>& load, const std::string& windowsDirectory,
+                    ProcessRunner& runner, MessageBoxes& boxes) {
+  if (load()) return true;
+  runner.RunAndWait(RegistryEditorPath(windowsDirectory), kKeymapImportArguments);
+  if (load()) return true;
+  boxes.Show(kRegistryDataNotFound, nullptr, kMbOk);
+  return false;
+}
+
+}  // namespace kd

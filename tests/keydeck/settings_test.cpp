@@ -1,0 +1,437 @@
+#include "keydeck/shell/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "keydeck/shell/reg_key.h"
+#include "tests/keydeck/fake_registry.h"
+#include "tests/keydeck/shell_fakes.h"
+
+namespace kd {
+namespace {
+
+const std::string kR1 = "SOFTWARE\\TessaroVantik";
+const std::string kR2 = kR1 + "\\KB100\\Default";
+const std::string kW1 = "SOFTWARE\\Tessaro";
+const std::string kW2 = kW1 + "\\KB100W\\Default";
+
+std::string Row(const std::string& base, int i) { return base + "\\" + RowKeyName(i); }
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  test::FakeRegistry reg_;
+  test::FakeSettingsServices services_;
+  test::FakeStrings strings_;
+  SetupMenu menu_;
+  LanguageInfo language_{0x0409};
+  SettingsStore store_{reg_, services_, menu_, language_, strings_};
+
+  void AddRow(int i, const std::string& caption, const std::string& link, uint32_t function) {
+    reg_.SetText(Row(kR2, i), "Caption", caption);
+    reg_.SetText(Row(kR2, i), "LinkTo", link);
+    reg_.SetDword(Row(kR2, i), "Function", function);
+  }
+
+  // A complete read side with three rows.
+  void AddReadSide() {
+    reg_.SetText(kR1, "", "KB100");
+    reg_.SetDword(kR2, "VendorID", 0x1234ABCD);
+    reg_.SetDword(kR2, "ProductID", 0x5678);
+    reg_.SetDword(kR2, "Interval", 5000);
+    reg_.SetBinary(kR2, "ScanCode", {0x32, 0x6C, 0x21});
+    reg_.SetText(kR2, "Font", "Tahoma");
+    reg_.SetDword(kR2, "FontColor", 0x0000FF);
+    reg_.SetDword(kR2, "MsgLoc", 2);
+    reg_.SetDword(kR2, "FontSize", 20);
+    reg_.SetDword(kR2, "FontStyle", 8);
+    reg_.SetDword(kR2, "FontCharSet", 0x10000 | 136);
+    reg_.SetDword(kR2, "OSD", 1);
+    reg_.SetDword(kR2, "Player", 0);
+    reg_.SetDword(kR2, "FullScreen", 1);
+    reg_.SetDword(kR2, "MenuLoc", 0x00280064);
+    reg_.SetDword(kR2, "Internet", 1);
+    reg_.SetDword(kR2, "Hotkeys", 2);
+    AddRow(0, "WWW", "", 20);
+    AddRow(1, "Email", "", 21);
+    AddRow(2, "Calculator", "calc.exe", 2);
+  }
+
+  void AddWriteSide() {
+    reg_.SetText(kW1, "", "KB100W");
+    reg_.AddKey(kW2);
+  }
+};
+
+TEST_F(SettingsTest, MissingKeysFailWithoutChangingAnything) {
+  EXPECT_FALSE(store_.LoadSettings());  // nothing at all
+  reg_.AddKey(kR1);
+  EXPECT_FALSE(store_.LoadSettings());  // no default value naming the model
+  reg_.SetText(kR1, "", "KB100");
+  EXPECT_FALSE(store_.LoadSettings());  // model key missing
+  reg_.SetText(kR1, "", "");
+  reg_.AddKey(kR1 + "\\Default");
+  EXPECT_FALSE(store_.LoadSettings());  // empty model name must not pick R1\Default
+
+  const Settings start;
+  EXPECT_EQ(start.FontFace, store_.Current().FontFace);
+  EXPECT_EQ(10000, store_.Current().Interval);
+  EXPECT_EQ(0, store_.Current().Hotkeys.HotkeyCount);
+  EXPECT_EQ(0, services_.Clears);
+  EXPECT_TRUE(services_.Locations.empty());
+  EXPECT_TRUE(menu_.IsChecked("Lowerright1"));
+  EXPECT_EQ(0, reg_.OpenHandles());
+}
+
+TEST_F(SettingsTest, FailedReloadKeepsThePreviousSettings) {
+  AddReadSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  reg_.RemoveKey(kR2);
+  EXPECT_FALSE(store_.LoadSettings());
+  EXPECT_EQ("Tahoma", store_.Current().FontFace);
+  EXPECT_EQ(3, store_.Current().Hotkeys.HotkeyCount);
+  EXPECT_EQ(3u, services_.Entries.size());
+}
+
+TEST_F(SettingsTest, LoadReadsEveryValue) {
+  AddReadSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  const Settings& s = store_.Current();
+  EXPECT_EQ(0xABCD, s.VendorID);
+  EXPECT_EQ(0x5678, s.ProductID);
+  EXPECT_EQ(5000, s.Interval);
+  EXPECT_EQ("Tahoma", s.FontFace);
+  EXPECT_EQ(0x0000FFu, s.FontColor);
+  EXPECT_EQ(20, s.FontSize);
+  EXPECT_EQ(8, s.FontStyle);
+  EXPECT_EQ(136, s.FontCharSet);
+  EXPECT_EQ(2, s.MsgLoc);
+  EXPECT_EQ(std::vector<int32_t>({2}), services_.Locations);
+  EXPECT_TRUE(menu_.IsChecked("Upperright1"));
+  EXPECT_FALSE(menu_.IsChecked("Lowerright1"));
+  EXPECT_TRUE(menu_.IsChecked("Enable1"));
+  EXPECT_TRUE(s.FullScreen);
+  EXPECT_TRUE(menu_.IsChecked("FullScreen"));
+  EXPECT_EQ(100, s.MenuLocX);
+  EXPECT_EQ(40, s.MenuLocY);
+  EXPECT_TRUE(s.MenuFlag);
+  EXPECT_EQ(1, services_.MciWrites);
+  EXPECT_TRUE(services_.AutoPlayRegistrations.empty());
+  EXPECT_EQ(0, reg_.OpenHandles());
+  for (uint32_t access : reg_.OpenAccessLog()) EXPECT_EQ(kKeyRead, access);
+}
+
+TEST_F(SettingsTest, HotkeyCountIsTheNumberOfScanCodeBytes) {
+  AddReadSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  const HotkeyTable& t = store_.Current().Hotkeys;
+  ASSERT_EQ(3, t.HotkeyCount);
+  EXPECT_EQ(0x32u, t.ScanCode[0]);
+  EXPECT_EQ(0x6Cu, t.ScanCode[1]);
+  EXPECT_EQ(0x21u, t.ScanCode[2]);
+  ASSERT_EQ(3u, services_.Entries.size());
+  EXPECT_EQ("WWW", services_.Entries[0].Caption);
+  EXPECT_EQ(21, services_.Entries[1].Function);
+  EXPECT_EQ("calc.exe", services_.Entries[2].LinkTo);
+}
+
+TEST_F(SettingsTest, ShorterScanCodeClearsTheRowsOfAnEarlierLoad) {
+  AddReadSide();
+  reg_.SetBinary(kR2, "ScanCode", {1, 2, 3, 4, 5});
+  ASSERT_TRUE(store_.LoadSettings());
+  reg_.SetBinary(kR2, "ScanCode", {0x30});
+  ASSERT_TRUE(store_.LoadSettings());
+  const HotkeyTable& t = store_.Current().Hotkeys;
+  EXPECT_EQ(1, t.HotkeyCount);
+  EXPECT_EQ(0x30u, t.ScanCode[0]);
+  for (int i = 1; i < kMaxHotkeys; ++i) EXPECT_EQ(0u, t.ScanCode[i]) << "row " << i;
+  EXPECT_EQ(1u, services_.Entries.size());
+  EXPECT_EQ(2, services_.Clears);
+}
+
+TEST_F(SettingsTest, OverlongScanCodeIsCutAtThirtyRows) {
+  AddReadSide();
+  std::vector<uint8_t> codes(40);
+  for (size_t i = 0; i < codes.size(); ++i) codes[i] = static_cast<uint8_t>(0x80 + i);
+  reg_.SetBinary(kR2, "ScanCode", codes);
+  for (int i = 3; i < 40; ++i) AddRow(i, "Row" + std::to_string(i), "", 2);
+  ASSERT_TRUE(store_.LoadSettings());
+  const HotkeyTable& t = store_.Current().Hotkeys;
+  ASSERT_EQ(30, t.HotkeyCount);
+  EXPECT_EQ(0x80u, t.ScanCode[0]);
+  EXPECT_EQ(0x80u + 29, t.ScanCode[29]);
+  ASSERT_EQ(30u, services_.Entries.size());
+  EXPECT_EQ("Row29", services_.Entries[29].Caption);
+}
+
+TEST_F(SettingsTest, ScanCodeOfTheWrongTypeGivesNoRows) {
+  AddReadSide();
+  reg_.SetText(kR2, "ScanCode", "2l!");
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(0, store_.Current().Hotkeys.HotkeyCount);
+  EXPECT_TRUE(services_.Entries.empty());
+}
+
+TEST_F(SettingsTest, MissingRowKeyKeepsLaterRowsAtTheirIndex) {
+  AddReadSide();
+  reg_.RemoveKey(Row(kR2, 1));
+  ASSERT_TRUE(store_.LoadSettings());
+  ASSERT_EQ(3u, services_.Entries.size());
+  EXPECT_EQ("WWW", services_.Entries[0].Caption);
+  EXPECT_EQ("", services_.Entries[1].Caption);
+  EXPECT_EQ(0, services_.Entries[1].Function);
+  EXPECT_EQ("Calculator", services_.Entries[2].Caption);
+}
+
+TEST_F(SettingsTest, RowWithAnUnreadableValueIsLoadedEmptyAsAWhole) {
+  AddReadSide();
+  reg_.SetText(Row(kR2, 0), "Caption", std::string(300, 'c'));  // longer than the buffer
+  reg_.SetText(Row(kR2, 1), "Function", "21");                 // number stored as text
+  reg_.SetRaw(Row(kR2, 2), "LinkTo", kRegDword, {1, 0, 0, 0});  // text stored as number
+  AddRow(3, "Mute", "", 5);
+  reg_.SetBinary(kR2, "ScanCode", {1, 2, 3, 4});
+  ASSERT_TRUE(store_.LoadSettings());
+  ASSERT_EQ(4u, services_.Entries.size());
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ("", services_.Entries[i].Caption) << "row " << i;
+    EXPECT_EQ("", services_.Entries[i].LinkTo) << "row " << i;
+    EXPECT_EQ(0, services_.Entries[i].Function) << "row " << i;
+  }
+  EXPECT_EQ("Mute", services_.Entries[3].Caption);
+  EXPECT_EQ(5, services_.Entries[3].Function);
+}
+
+TEST_F(SettingsTest, MissingRowValuesReadAsEmptyAndZero) {
+  AddReadSide();
+  reg_.RemoveKey(Row(kR2, 2));
+  reg_.SetText(Row(kR2, 2), "Caption", "Only caption");
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ("Only caption", services_.Entries[2].Caption);
+  EXPECT_EQ("", services_.Entries[2].LinkTo);
+  EXPECT_EQ(0, services_.Entries[2].Function);
+}
+
+TEST_F(SettingsTest, BadValuesReadAsZeroOrEmpty) {
+  AddReadSide();
+  reg_.SetText(kR2, "Interval", "5000");
+  reg_.SetText(kR2, "Font", std::string(400, 'F'));
+  reg_.SetBinary(kR2, "FontSize", {9});
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(0, store_.Current().Interval);
+  EXPECT_EQ("", store_.Current().FontFace);
+  EXPECT_EQ(0, store_.Current().FontSize);
+}
+
+TEST_F(SettingsTest, MissingValuesReadAsZeroNotAsStartValues) {
+  reg_.SetText(kR1, "", "KB100");
+  reg_.AddKey(kR2);
+  ASSERT_TRUE(store_.LoadSettings());
+  const Settings& s = store_.Current();
+  EXPECT_EQ(0, s.Interval);
+  EXPECT_EQ("", s.FontFace);
+  EXPECT_EQ(0, s.FontSize);
+  EXPECT_EQ(0u, s.FontColor);
+  EXPECT_EQ(0, s.FontCharSet);
+  EXPECT_FALSE(menu_.IsChecked("Enable1"));
+  EXPECT_TRUE(menu_.IsChecked("Lowerright1"));
+  EXPECT_EQ(std::vector<int32_t>({0}), services_.Locations);
+  EXPECT_EQ(0, s.Hotkeys.HotkeyCount);
+}
+
+TEST_F(SettingsTest, InternetMissingAndNoHotkeysHidesOnlySetup) {
+  AddReadSide();
+  reg_.RemoveKey(kR2);
+  reg_.AddKey(kR2);
+  reg_.SetDword(kR2, "Hotkeys", 0);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_TRUE(menu_.IsVisible("Browser"));
+  EXPECT_TRUE(menu_.IsVisible("Email"));
+  EXPECT_FALSE(menu_.IsVisible("Setup"));
+}
+
+TEST_F(SettingsTest, InternetOffWithThreeHotkeys) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Internet", 0);
+  reg_.SetDword(kR2, "Hotkeys", 3);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_FALSE(menu_.IsVisible("Browser"));
+  EXPECT_FALSE(menu_.IsVisible("Email"));
+  EXPECT_TRUE(menu_.IsVisible("Application1"));
+  EXPECT_TRUE(menu_.IsVisible("Application3"));
+  EXPECT_FALSE(menu_.IsVisible("Application4"));
+  EXPECT_TRUE(menu_.IsVisible("Setup"));
+}
+
+TEST_F(SettingsTest, InternetOnWithNoHotkeysKeepsSetup) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Hotkeys", 0);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_TRUE(menu_.IsVisible("Setup"));
+  EXPECT_FALSE(menu_.IsVisible("Application1"));
+}
+
+TEST_F(SettingsTest, AtMostFiveApplicationItems) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Hotkeys", 9);
+  ASSERT_TRUE(store_.LoadSettings());
+  for (int i = 1; i <= 5; ++i) EXPECT_TRUE(menu_.IsVisible("Application" + std::to_string(i)));
+  EXPECT_EQ(7u, menu_.Item("Setup").Items.size());
+}
+
+TEST_F(SettingsTest, ReloadSetsVisibilityBothWays) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Internet", 0);
+  reg_.SetDword(kR2, "Hotkeys", 4);
+  reg_.SetDword(kR2, "Player", 2);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_TRUE(menu_.IsVisible("Config"));
+  EXPECT_TRUE(menu_.IsVisible("CDPanel"));
+  reg_.SetDword(kR2, "Internet", 1);
+  reg_.SetDword(kR2, "Hotkeys", 1);
+  reg_.SetDword(kR2, "Player", 1);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_TRUE(menu_.IsVisible("Browser"));
+  EXPECT_TRUE(menu_.IsVisible("Application1"));
+  EXPECT_FALSE(menu_.IsVisible("Application2"));
+  EXPECT_FALSE(menu_.IsVisible("Application4"));
+  EXPECT_FALSE(menu_.IsVisible("Config"));
+  EXPECT_FALSE(menu_.IsVisible("CDPanel"));
+}
+
+TEST_F(SettingsTest, NegativeHotkeysShowsNoApplication) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Hotkeys", 0xFFFFFFFF);
+  reg_.SetDword(kR2, "Internet", 0);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_FALSE(menu_.IsVisible("Application1"));
+  EXPECT_FALSE(menu_.IsVisible("Setup"));
+}
+
+TEST_F(SettingsTest, PlayerChoiceRegistersAutoPlay) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Player", 4);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(4, store_.Current().Player);
+  EXPECT_EQ(std::vector<int32_t>({4}), services_.AutoPlayRegistrations);
+  EXPECT_FALSE(menu_.IsVisible("Config"));
+}
+
+TEST_F(SettingsTest, PlaceCodesSelectTheirRadioItem) {
+  AddReadSide();
+  const std::pair<uint32_t, const char*> cases[] = {
+      {1, "Upperleft1"}, {2, "Upperright1"}, {3, "Lowerleft1"}, {4, "Center1"}, {0, "Lowerright1"}, {7, "Lowerright1"}};
+  for (const auto& [code, item] : cases) {
+    reg_.SetDword(kR2, "MsgLoc", code);
+    ASSERT_TRUE(store_.LoadSettings());
+    int checked = 0;
+    for (const auto& place : menu_.Item("Location1").Items) checked += place.Checked;
+    EXPECT_EQ(1, checked) << "code " << code;
+    EXPECT_TRUE(menu_.IsChecked(item)) << "code " << code;
+    EXPECT_EQ(static_cast<int32_t>(code), services_.Locations.back());
+  }
+}
+
+TEST_F(SettingsTest, MenuFlagClearedOnlyByAStoredZero) {
+  AddReadSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_TRUE(store_.Current().MenuFlag);
+  reg_.SetDword(kR2, "Menu", 0);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_FALSE(store_.Current().MenuFlag);
+  reg_.SetDword(kR2, "Menu", 1);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_TRUE(store_.Current().MenuFlag);
+}
+
+TEST_F(SettingsTest, LanguageOverrideAndCaptions) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Hotkeys", 5);
+  strings_.Rows = {{501, "&Einrichten"}, {513, "Anwendung"}, {521, "&Schrift"}, {528, "Mitte"}};
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(0x0409, language_.LanguageId());
+  EXPECT_EQ("&Setup", menu_.Item("Setup").Caption);
+
+  reg_.SetDword(kR2, "Language", 1031);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(1031, language_.LanguageId());
+  EXPECT_EQ("&Einrichten", menu_.Item("Setup").Caption);
+  EXPECT_EQ("Anwendung_1", menu_.Item("Application1").Caption);
+  EXPECT_EQ("Anwendung_5", menu_.Item("Application5").Caption);
+  EXPECT_EQ("Mitte", menu_.Item("Center1").Caption);
+  EXPECT_EQ("&OSD", menu_.Item("OSD1").Caption);  // row missing: English stays
+
+  // Language 0 brings the user's own language and its captions back.
+  reg_.SetDword(kR2, "Language", 0);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(0x0409, language_.LanguageId());
+  EXPECT_EQ("&Setup", menu_.Item("Setup").Caption);
+  EXPECT_EQ("Application 1", menu_.Item("Application1").Caption);
+}
+
+TEST_F(SettingsTest, OpenDialogFilterHasEightEntries) {
+  AddReadSide();
+  services_.FileTypes = {{".exe", "Application"}, {".bmp", "Bitmap Image"}};
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ("Application|*.exe||*.lnk||*.url||*.hlp||*.doc|Bitmap Image|*.bmp|URL Address|*.url|*.*|*.*",
+            store_.Current().OpenDialogFilter);
+}
+
+TEST_F(SettingsTest, SaveWithoutWriteSideWritesNothing) {
+  AddReadSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  store_.SaveSettings();
+  EXPECT_EQ(0, reg_.Writes());
+  EXPECT_FALSE(reg_.HasKey(kW1));
+  reg_.AddKey(kW1);  // no model name
+  store_.SaveSettings();
+  reg_.SetText(kW1, "", "KB100W");  // model key missing
+  store_.SaveSettings();
+  EXPECT_EQ(0, reg_.Writes());
+  EXPECT_FALSE(reg_.HasKey(kW2));
+  EXPECT_EQ(0, reg_.OpenHandles());
+}
+
+TEST_F(SettingsTest, SaveWritesFontAndExistingRowsOnly) {
+  AddReadSide();
+  AddWriteSide();
+  reg_.AddKey(Row(kW2, 0));
+  reg_.AddKey(Row(kW2, 2));
+  ASSERT_TRUE(store_.LoadSettings());
+  store_.Current().FontFace = "Courier New";
+  store_.Current().FontSize = -16;
+  store_.Current().FontColor = 0x123456;
+  store_.Current().FontStyle = 5;
+  store_.Current().FontCharSet = 0xFFFF;
+  services_.Entries[2] = {"Notepad", "notepad.exe", 2};
+  store_.SaveSettings();
+
+  EXPECT_EQ("Courier New", reg_.Text(kW2, "Font"));
+  EXPECT_EQ(0xFFFFFFF0u, reg_.Dword(kW2, "FontSize"));
+  EXPECT_EQ(0x123456u, reg_.Dword(kW2, "FontColor"));
+  EXPECT_EQ(5u, reg_.Dword(kW2, "FontStyle"));
+  EXPECT_EQ(0xFFFFu, reg_.Dword(kW2, "FontCharSet"));
+  EXPECT_EQ("WWW", reg_.Text(Row(kW2, 0), "Caption"));
+  EXPECT_EQ(20u, reg_.Dword(Row(kW2, 0), "Function"));
+  EXPECT_EQ("Notepad", reg_.Text(Row(kW2, 2), "Caption"));
+  EXPECT_EQ("notepad.exe", reg_.Text(Row(kW2, 2), "LinkTo"));
+  EXPECT_FALSE(reg_.HasKey(Row(kW2, 1)));
+  EXPECT_EQ(nullptr, reg_.Value(kW2, "MsgLoc"));
+  EXPECT_EQ(nullptr, reg_.Value(kW2, "OSD"));
+  EXPECT_EQ(0, reg_.OpenHandles());
+}
+
+TEST_F(SettingsTest, ReloadAfterSaveRestoresTheReadSideFont) {
+  AddReadSide();
+  AddWriteSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  store_.Current().FontFace = "Courier New";
+  store_.SaveSettings();
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ("Tahoma", store_.Current().FontFace);
+  EXPECT_EQ("Tahoma", reg_.Text(kR2, "Font"));
+}
+
+TEST(WriteSidePath, KeepsTheLeadingAndTrailingBackslash) {
+  EXPECT_EQ("\\SOFTWARE\\Tessaro\\KB\\Default", WriteSideDefaultPath("KB"));
+}
+
+}  // namespace
+}  // namespace kd

@@ -1,0 +1,54 @@
+// Recording fakes of the shell's service interfaces.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "keydeck/shell/language.h"
+#include "keydeck/shell/settings.h"
+
+namespace kd::test {
+
+class FakeStrings : public StringTable {
+ public:
+  std::map<unsigned, std::string> Rows;
+  bool Load(unsigned id, std::string* text) const override {
+    auto it = Rows.find(id);
+    if (it == Rows.end()) return false;
+    *text = it->second;
+    return true;
+  }
+};
+
+class FakeSettingsServices : public SettingsServices {
+ public:
+  std::vector<HotkeyRow> Entries;
+  int Clears = 0;
+  int MciWrites = 0;
+  std::vector<int32_t> Locations;
+  std::vector<int32_t> AutoPlayRegistrations;
+  std::map<std::string, std::string> FileTypes;
+
+  void ClearEntries() override {
+    ++Clears;
+    Entries.clear();
+  }
+  void AddEntry(const HotkeyRow& row) override {
+    if (Entries.size() < 30) Entries.push_back(row);
+  }
+  bool GetEntry(int index, HotkeyRow* row) const override {
+    if (index < 0 || index >= static_cast<int>(Entries.size())) return false;
+    *row = Entries[index];
+    return true;
+  }
+  void WriteMciExtension() override { ++MciWrites; }
+  void ApplyOsdLocation(int32_t msgLoc) override { Locations.push_back(msgLoc); }
+  std::string FileTypeName(const std::string& extension) override {
+    auto it = FileTypes.find(extension);
+    return it == FileTypes.end() ? std::string() : it->second;
+  }
+  void RegisterCdAutoPlay(int32_t player) override { AutoPlayRegistrations.push_back(player); }
+};
+
+}  // namespace kd::test
