@@ -1,0 +1,196 @@
+// The hook's decisions: which keys are reported, with which codes, when a
+// press counts as auto-repeat, and what is left to the system.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "keyhook/key_table.h"
+
+namespace keyhook {
+namespace {
+
+constexpr uint32_t kVkMail = 0xB4;
+constexpr uint32_t kVkVolumeUp = 0xAF;
+
+KeyEvent Down(uint32_t vk, uint32_t ms, uint32_t scan = 0) {
+  KeyEvent e;
+  e.VirtualKey = vk;
+  e.ScanCode = scan;
+  e.TimeMs = ms;
+  return e;
+}
+
+KeyEvent Up(uint32_t vk, uint32_t ms, uint32_t scan = 0) {
+  KeyEvent e = Down(vk, ms, scan);
+  e.Up = true;
+  return e;
+}
+
+TEST(KeyTable, CodesAreUniqueAndFreeOfTheReleaseBitAndChannelCodes) {
+  std::set<uint8_t> vks, codes;
+  for (const ExtraKey& k : ExtraKeys()) {
+    EXPECT_TRUE(vks.insert(k.VirtualKey).second) << "virtual key twice: " << int(k.VirtualKey);
+    EXPECT_TRUE(codes.insert(k.MakeCode).second) << "make code twice: " << int(k.MakeCode);
+    EXPECT_EQ(k.MakeCode & kReleaseBit, 0u) << k.Name;
+    EXPECT_NE(k.MakeCode, 0) << k.Name;
+    EXPECT_FALSE(IsChannelScanCode(k.MakeCode)) << k.Name;
+    EXPECT_EQ(MakeCodeForVirtualKey(k.VirtualKey), k.MakeCode) << k.Name;
+  }
+  EXPECT_GE(ExtraKeys().size(), 19u);
+}
+
+TEST(KeyTable, KnownKeysMapToTheirMultimediaMakeCodes) {
+  EXPECT_EQ(MakeCodeForVirtualKey(kVkMail), 0x6C);
+  EXPECT_EQ(MakeCodeForVirtualKey(0xAC), 0x32);  // browser home
+  EXPECT_EQ(MakeCodeForVirtualKey(0xAE), 0x2E);  // volume down
+  EXPECT_EQ(MakeCodeForVirtualKey(kVkVolumeUp), 0x30);
+  EXPECT_EQ(MakeCodeForVirtualKey(0xAD), 0x20);  // mute
+  EXPECT_EQ(MakeCodeForVirtualKey(0xB3), 0x22);  // play/pause
+  EXPECT_EQ(MakeCodeForVirtualKey(0x5F), 0x5F);  // sleep
+}
+
+TEST(KeyTable, OrdinaryKeysHaveNoCode) {
+  for (uint32_t vk : {0x00u, 0x0Du, 0x10u, 0x14u, 0x20u, 0x41u, 0x5Au, 0x5Bu, 0x70u, 0x90u,
+                      0xA0u, 0xA5u, 0xB8u, 0xFFu, 0x1B4u}) {
+    EXPECT_EQ(MakeCodeForVirtualKey(vk), 0) << "vk " << vk;
+  }
+}
+
+TEST(ExtraKeyFilter, OrdinaryTypingPassesUntouched) {
+  ExtraKeyFilter f;
+  // 'A' with its scan code, Enter, Caps Lock, and a VK 0 key as Wine reports
+  // some unmapped X keys.
+  for (auto [vk, scan] : {std::pair{0x41u, 0x1Eu}, {0x0Du, 0x1Cu}, {0x14u, 0x3Au}, {0u, 0u}}) {
+    for (bool up : {false, true}) {
+      KeyEvent e = Down(vk, 10, scan);
+      e.Up = up;
+      const HookDecision d = f.OnKey(e);
+      EXPECT_FALSE(d.Post) << vk;
+      EXPECT_FALSE(d.Swallow) << vk;
+    }
+  }
+}
+
+TEST(ExtraKeyFilter, ExtraKeyPressIsPostedOnceAndTaken) {
+  ExtraKeyFilter f;
+  HookDecision d = f.OnKey(Down(kVkMail, 100));
+  EXPECT_TRUE(d.Post);
+  EXPECT_EQ(d.WParam, 0x6Cu);
+  EXPECT_EQ(d.LParam, 0u);
+  EXPECT_TRUE(d.Swallow);
+
+  d = f.OnKey(Up(kVkMail, 150));
+  EXPECT_FALSE(d.Post) << "only the channel keys report their release";
+  EXPECT_TRUE(d.Swallow);
+}
+
+TEST(ExtraKeyFilter, AutoRepeatCountsUpUntilTheKeyIsReleased) {
+  ExtraKeyFilter f;
+  uint32_t t = 1000;
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, t)).LParam, 0u);
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, t += 500)).LParam, 1u);
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, t += 33)).LParam, 2u);
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, t += 33)).LParam, 3u);
+  f.OnKey(Up(kVkVolumeUp, t += 10));
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, t += 10)).LParam, 0u) << "after a release: a new press";
+}
+
+TEST(ExtraKeyFilter, KeysRepeatIndependently) {
+  ExtraKeyFilter f;
+  f.OnKey(Down(kVkVolumeUp, 0));
+  f.OnKey(Down(kVkVolumeUp, 40));
+  EXPECT_EQ(f.OnKey(Down(kVkMail, 60)).LParam, 0u) << "mail while volume is held";
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, 80)).LParam, 2u);
+}
+
+TEST(ExtraKeyFilter, PressLongAfterALostReleaseIsANewPress) {
+  ExtraKeyFilter f;
+  f.OnKey(Down(kVkMail, 5000));
+  // The key-up never arrived.
+  EXPECT_EQ(f.OnKey(Down(kVkMail, 5000 + kRepeatGapMs - 1)).LParam, 1u);
+  EXPECT_EQ(f.OnKey(Down(kVkMail, 5000 + 2 * kRepeatGapMs)).LParam, 0u);
+}
+
+TEST(ExtraKeyFilter, RepeatSurvivesTheTickCounterWrap) {
+  ExtraKeyFilter f;
+  f.OnKey(Down(kVkVolumeUp, 0xFFFFFFF0u));
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, 0x20u)).LParam, 1u);
+}
+
+TEST(ExtraKeyFilter, RepeatCountSaturates) {
+  ExtraKeyFilter f;
+  uint32_t t = 0;
+  f.OnKey(Down(kVkVolumeUp, t));
+  uint32_t last = 0;
+  for (int i = 0; i < 70000; ++i) last = f.OnKey(Down(kVkVolumeUp, t += 30)).LParam;
+  EXPECT_EQ(last, 0xFFFFu);
+}
+
+TEST(ExtraKeyFilter, ChannelKeysAreKnownByScanCodeAndReportTheirRelease) {
+  ExtraKeyFilter f;
+  // Whatever virtual key the system gives them, the scan code decides.
+  HookDecision d = f.OnKey(Down(0xFF, 10, 0x5A));
+  EXPECT_TRUE(d.Post);
+  EXPECT_EQ(d.WParam, 0x5Au);
+  EXPECT_EQ(d.LParam, 0u);
+  EXPECT_TRUE(d.Swallow);
+  d = f.OnKey(Up(0xFF, 20, 0x5A));
+  EXPECT_TRUE(d.Post);
+  EXPECT_EQ(d.WParam, 0xDAu);
+  EXPECT_EQ(d.LParam, 0u);
+
+  d = f.OnKey(Down(0, 30, 0x62));
+  EXPECT_EQ(d.WParam, 0x62u);
+  d = f.OnKey(Down(0, 60, 0x62));
+  EXPECT_EQ(d.WParam, 0x62u);
+  EXPECT_NE(d.LParam, 0u) << "held channel key repeats";
+  d = f.OnKey(Up(0, 90, 0x62));
+  EXPECT_EQ(d.WParam, 0xE2u);
+
+  // Scan codes next to them are ordinary keys.
+  EXPECT_FALSE(f.OnKey(Down(0x41, 100, 0x59)).Post);
+  EXPECT_FALSE(f.OnKey(Down(0x41, 100, 0x5B)).Post);
+  EXPECT_FALSE(f.OnKey(Down(0x41, 100, 0xDA)).Post);
+}
+
+TEST(ExtraKeyFilter, InjectedKeysAreNeitherReportedNorTaken) {
+  ExtraKeyFilter f;
+  KeyEvent e = Down(0xB3, 10);  // a player tap Keydeck itself sends
+  e.Injected = true;
+  HookDecision d = f.OnKey(e);
+  EXPECT_FALSE(d.Post);
+  EXPECT_FALSE(d.Swallow);
+  KeyEvent ch = Down(0, 20, 0x5A);
+  ch.Injected = true;
+  EXPECT_FALSE(f.OnKey(ch).Post);
+
+  // An injected release does not end a real hold, nor does an injected
+  // press start one.
+  f.OnKey(Down(kVkVolumeUp, 100));
+  KeyEvent up = Up(kVkVolumeUp, 110);
+  up.Injected = true;
+  f.OnKey(up);
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, 130)).LParam, 1u);
+  KeyEvent press = Down(kVkMail, 140);
+  press.Injected = true;
+  f.OnKey(press);
+  EXPECT_EQ(f.OnKey(Down(kVkMail, 150)).LParam, 0u);
+}
+
+TEST(ExtraKeyFilter, ResetForgetsHeldKeys) {
+  ExtraKeyFilter f;
+  f.OnKey(Down(kVkVolumeUp, 0));
+  f.Reset();
+  EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, 30)).LParam, 0u);
+}
+
+TEST(LockBits, ScrollNumCapsInBitsZeroToTwo) {
+  EXPECT_EQ(LockBits(false, false, false), 0);
+  EXPECT_EQ(LockBits(true, false, false), 1);
+  EXPECT_EQ(LockBits(false, true, false), 2);
+  EXPECT_EQ(LockBits(false, false, true), 4);
+  EXPECT_EQ(LockBits(true, true, true), 7);
+}
+
+}  // namespace
+}  // namespace keyhook
