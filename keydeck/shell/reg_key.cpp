@@ -5,7 +5,7 @@
 
 namespace kd {
 
-RegKey::RegKey(Registry& registry, RegRoot root, uint32_t access)
+RegKey::RegKey(RegistryAccess& registry, HKeyRoot root, uint32_t access)
     : registry_(registry), root_(root), access_(access) {}
 
 RegKey::~RegKey() { Close(); }

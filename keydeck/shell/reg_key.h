@@ -14,13 +14,13 @@ class RegKey {
  public:
   static constexpr uint32_t kTextBufferSize = 260;
 
-  explicit RegKey(Registry& registry, RegRoot root = RegRoot::LocalMachine,
+  explicit RegKey(RegistryAccess& registry, HKeyRoot root = HKeyRoot::LocalMachine,
                   uint32_t access = kKeyAllAccess);
   ~RegKey();
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
 
-  RegRoot Root() const { return root_; }
+  HKeyRoot Root() const { return root_; }
   uint32_t Access() const { return access_; }
   const std::string& Path() const { return path_; }
   long Status() const { return status_; }
@@ -46,8 +46,8 @@ class RegKey {
   bool WriteNumber(const char* name, uint32_t value);
 
  private:
-  Registry& registry_;
-  RegRoot root_;
+  RegistryAccess& registry_;
+  HKeyRoot root_;
   uint32_t access_;
   std::string path_;
   RegHandle key_ = 0;

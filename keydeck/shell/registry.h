@@ -9,7 +9,7 @@
 namespace kd {
 
 // Numeric values of the predefined root keys.
-enum class RegRoot : uint32_t {
+enum class HKeyRoot : uint32_t {
   ClassesRoot = 0x80000000u,
   CurrentUser = 0x80000001u,
   LocalMachine = 0x80000002u,
@@ -35,11 +35,11 @@ constexpr long kErrInvalidData = 13;
 constexpr long kErrBadPathname = 161;
 constexpr long kErrMoreData = 234;
 
-class Registry {
+class RegistryAccess {
  public:
-  virtual ~Registry() = default;
+  virtual ~RegistryAccess() = default;
   // Opens an existing key; never creates one.
-  virtual long OpenKey(RegRoot root, const std::string& path, uint32_t access,
+  virtual long OpenKey(HKeyRoot root, const std::string& path, uint32_t access,
                        RegHandle* key) = 0;
   virtual long CloseKey(RegHandle key) = 0;
   // Like RegQueryValueEx: name nullptr or "" is the default value; data may

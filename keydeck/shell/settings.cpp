@@ -28,12 +28,12 @@ std::string WriteSideDefaultPath(const std::string& model) {
   return std::string(kWriteRoot) + model + "\\Default";
 }
 
-SettingsStore::SettingsStore(Registry& registry, SettingsServices& services, SetupMenu& menu,
+SettingsStore::SettingsStore(RegistryAccess& registry, SettingsServices& services, SetupMenu& menu,
                              LanguageInfo& language, const StringTable& strings)
     : registry_(registry), services_(services), menu_(menu), language_(language), strings_(strings) {}
 
 bool SettingsStore::LoadSettings() {
-  RegKey key(registry_, RegRoot::LocalMachine, kKeyRead);
+  RegKey key(registry_, HKeyRoot::LocalMachine, kKeyRead);
   services_.WriteMciExtension();
 
   if (!key.Open(kReadRoot)) return false;
@@ -118,7 +118,7 @@ void SettingsStore::ApplyMenuRules(bool internetRead, uint32_t internet, int32_t
 
 void SettingsStore::LoadRows(const std::string& defaultKey, int count) {
   services_.ClearEntries();
-  RegKey row(registry_, RegRoot::LocalMachine, kKeyRead);
+  RegKey row(registry_, HKeyRoot::LocalMachine, kKeyRead);
   for (int i = 0; i < count; ++i) {
     HotkeyRow entry;
     // A missing or unreadable row still takes its index, so that every
@@ -147,7 +147,7 @@ std::string SettingsStore::BuildOpenDialogFilter() {
 }
 
 void SettingsStore::SaveSettings() {
-  RegKey key(registry_, RegRoot::LocalMachine, kKeyAllAccess);
+  RegKey key(registry_, HKeyRoot::LocalMachine, kKeyAllAccess);
   if (!key.Open(kWriteRoot)) return;
   const std::string model = key.ReadText(nullptr);
   if (model.empty()) return;
@@ -161,7 +161,7 @@ void SettingsStore::SaveSettings() {
   key.WriteNumber("FontCharSet", settings_.FontCharSet);
   key.Close();
 
-  RegKey row(registry_, RegRoot::LocalMachine, kKeyAllAccess);
+  RegKey row(registry_, HKeyRoot::LocalMachine, kKeyAllAccess);
   for (int i = 0; i < settings_.Hotkeys.HotkeyCount; ++i) {
     HotkeyRow entry;
     if (!services_.GetEntry(i, &entry)) continue;

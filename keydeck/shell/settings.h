@@ -63,7 +63,7 @@ inline constexpr const char* kWriteRoot = "\\SOFTWARE\\Tessaro\\";
 
 class SettingsStore {
  public:
-  SettingsStore(Registry& registry, SettingsServices& services, SetupMenu& menu,
+  SettingsStore(RegistryAccess& registry, SettingsServices& services, SetupMenu& menu,
                 LanguageInfo& language, const StringTable& strings);
 
   // True when both keys were found; a failed load changes nothing.
@@ -80,7 +80,7 @@ class SettingsStore {
   void ApplyMenuRules(bool internetRead, uint32_t internet, int32_t hotkeys, int32_t player);
   std::string BuildOpenDialogFilter();
 
-  Registry& registry_;
+  RegistryAccess& registry_;
   SettingsServices& services_;
   SetupMenu& menu_;
   LanguageInfo& language_;

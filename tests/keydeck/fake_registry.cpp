@@ -16,7 +16,7 @@ std::string ValueKey(const char* name) { return Upper(name ? name : ""); }
 
 }  // namespace
 
-std::string FakeRegistry::Normalise(RegRoot root, const std::string& path, bool* ok) {
+std::string FakeRegistry::Normalise(HKeyRoot root, const std::string& path, bool* ok) {
   *ok = true;
   if (!path.empty() && path[0] == '\\') *ok = false;
   std::string p = path;
@@ -25,7 +25,7 @@ std::string FakeRegistry::Normalise(RegRoot root, const std::string& path, bool*
   return Upper(std::to_string(static_cast<uint32_t>(root)) + "\\" + p);
 }
 
-void FakeRegistry::AddKey(const std::string& path, RegRoot root) {
+void FakeRegistry::AddKey(const std::string& path, HKeyRoot root) {
   bool ok = false;
   const std::string full = Normalise(root, path, &ok);
   if (!ok) throw std::invalid_argument("bad fake key path " + path);
@@ -34,7 +34,7 @@ void FakeRegistry::AddKey(const std::string& path, RegRoot root) {
   keys_[full];
 }
 
-void FakeRegistry::RemoveKey(const std::string& path, RegRoot root) {
+void FakeRegistry::RemoveKey(const std::string& path, HKeyRoot root) {
   bool ok = false;
   const std::string full = Normalise(root, path, &ok);
   for (auto it = keys_.begin(); it != keys_.end();) {
@@ -49,7 +49,7 @@ void FakeRegistry::SetRaw(const std::string& path, const std::string& name, uint
                           std::vector<uint8_t> bytes) {
   AddKey(path);
   bool ok = false;
-  keys_[Normalise(RegRoot::LocalMachine, path, &ok)][Upper(name)] = FakeValue{type, std::move(bytes)};
+  keys_[Normalise(HKeyRoot::LocalMachine, path, &ok)][Upper(name)] = FakeValue{type, std::move(bytes)};
 }
 
 void FakeRegistry::SetText(const std::string& path, const std::string& name, const std::string& text) {
@@ -73,7 +73,7 @@ void FakeRegistry::SetBinary(const std::string& path, const std::string& name, s
   SetRaw(path, name, kRegBinary, std::move(bytes));
 }
 
-bool FakeRegistry::HasKey(const std::string& path, RegRoot root) const {
+bool FakeRegistry::HasKey(const std::string& path, HKeyRoot root) const {
   bool ok = false;
   const std::string full = Normalise(root, path, &ok);
   return ok && keys_.count(full) != 0;
@@ -81,7 +81,7 @@ bool FakeRegistry::HasKey(const std::string& path, RegRoot root) const {
 
 const FakeValue* FakeRegistry::Value(const std::string& path, const std::string& name) const {
   bool ok = false;
-  auto key = keys_.find(Normalise(RegRoot::LocalMachine, path, &ok));
+  auto key = keys_.find(Normalise(HKeyRoot::LocalMachine, path, &ok));
   if (key == keys_.end()) return nullptr;
   auto value = key->second.find(Upper(name));
   return value == key->second.end() ? nullptr : &value->second;
@@ -100,7 +100,7 @@ uint32_t FakeRegistry::Dword(const std::string& path, const std::string& name) c
   return v->Data[0] | v->Data[1] << 8 | v->Data[2] << 16 | static_cast<uint32_t>(v->Data[3]) << 24;
 }
 
-long FakeRegistry::OpenKey(RegRoot root, const std::string& path, uint32_t access, RegHandle* key) {
+long FakeRegistry::OpenKey(HKeyRoot root, const std::string& path, uint32_t access, RegHandle* key) {
   accessLog_.push_back(access);
   bool ok = false;
   const std::string full = Normalise(root, path, &ok);

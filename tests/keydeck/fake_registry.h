@@ -17,18 +17,18 @@ struct FakeValue {
   std::vector<uint8_t> Data;
 };
 
-class FakeRegistry : public Registry {
+class FakeRegistry : public RegistryAccess {
  public:
   // Creates the key (and its parents) under HKEY_LOCAL_MACHINE unless a
   // root is given.
-  void AddKey(const std::string& path, RegRoot root = RegRoot::LocalMachine);
-  void RemoveKey(const std::string& path, RegRoot root = RegRoot::LocalMachine);
+  void AddKey(const std::string& path, HKeyRoot root = HKeyRoot::LocalMachine);
+  void RemoveKey(const std::string& path, HKeyRoot root = HKeyRoot::LocalMachine);
   void SetText(const std::string& path, const std::string& name, const std::string& text);
   void SetTextWithoutTerminator(const std::string& path, const std::string& name, const std::string& text);
   void SetDword(const std::string& path, const std::string& name, uint32_t value);
   void SetBinary(const std::string& path, const std::string& name, std::vector<uint8_t> bytes);
   void SetRaw(const std::string& path, const std::string& name, uint32_t type, std::vector<uint8_t> bytes);
-  bool HasKey(const std::string& path, RegRoot root = RegRoot::LocalMachine) const;
+  bool HasKey(const std::string& path, HKeyRoot root = HKeyRoot::LocalMachine) const;
   // The stored value, or nullptr.
   const FakeValue* Value(const std::string& path, const std::string& name) const;
   std::string Text(const std::string& path, const std::string& name) const;
@@ -38,7 +38,7 @@ class FakeRegistry : public Registry {
   int Writes() const { return writes_; }
   std::vector<uint32_t> OpenAccessLog() const { return accessLog_; }
 
-  long OpenKey(RegRoot root, const std::string& path, uint32_t access, RegHandle* key) override;
+  long OpenKey(HKeyRoot root, const std::string& path, uint32_t access, RegHandle* key) override;
   long CloseKey(RegHandle key) override;
   long QueryValue(RegHandle key, const char* name, uint32_t* type, uint8_t* data,
                   uint32_t* size) override;
@@ -47,7 +47,7 @@ class FakeRegistry : public Registry {
 
  private:
   using Values = std::map<std::string, FakeValue>;  // upper-cased value name
-  static std::string Normalise(RegRoot root, const std::string& path, bool* ok);
+  static std::string Normalise(HKeyRoot root, const std::string& path, bool* ok);
 
   std::map<std::string, Values> keys_;  // upper-cased "root\path"
   std::map<RegHandle, std::string> handles_;

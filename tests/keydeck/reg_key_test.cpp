@@ -16,7 +16,7 @@ class RegKeyTest : public ::testing::Test {
 };
 
 TEST_F(RegKeyTest, OpenReportsStatusAndKeepsThePath) {
-  RegKey key(reg_, RegRoot::LocalMachine, kKeyRead);
+  RegKey key(reg_, HKeyRoot::LocalMachine, kKeyRead);
   EXPECT_FALSE(key.Open("SOFTWARE\\Missing"));
   EXPECT_EQ(kErrFileNotFound, key.Status());
   EXPECT_FALSE(key.IsOpen());
@@ -28,7 +28,7 @@ TEST_F(RegKeyTest, OpenReportsStatusAndKeepsThePath) {
 
 TEST_F(RegKeyTest, DefaultAccessIsFullAccessOnLocalMachine) {
   RegKey key(reg_);
-  EXPECT_EQ(RegRoot::LocalMachine, key.Root());
+  EXPECT_EQ(HKeyRoot::LocalMachine, key.Root());
   EXPECT_EQ(0xF003Fu, key.Access());
 }
 
@@ -127,7 +127,7 @@ TEST_F(RegKeyTest, WritesStoreTerminatedTextAndDwords) {
 }
 
 TEST_F(RegKeyTest, WritesThroughAReadOnlyKeyAreRefused) {
-  RegKey key(reg_, RegRoot::LocalMachine, kKeyRead);
+  RegKey key(reg_, HKeyRoot::LocalMachine, kKeyRead);
   ASSERT_TRUE(key.Open(kKey));
   EXPECT_FALSE(key.WriteNumber("x", 1));
   EXPECT_EQ(kErrAccessDenied, key.Status());
