@@ -1,0 +1,278 @@
+// keyhook.dll under Wine: keys pressed on the virtual display with xdotool
+// (started from here; Wine runs Unix programs through CreateProcess) reach
+// the hook, which posts 0x500 to a window this test owns.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "keyhook/keyhook.h"
+
+namespace {
+
+constexpr UINT kHotkey = 0x500;
+constexpr WPARAM kMailCode = 0x6C;
+constexpr WPARAM kFenceCode = 0x6D;  // XF86AudioMedia: the Media Select key
+constexpr WPARAM kVolumeUpCode = 0x30;
+
+struct Seen {
+  HWND Window;
+  UINT Msg;
+  WPARAM W;
+  LPARAM L;
+};
+std::vector<Seen> g_seen;
+
+LRESULT CALLBACK RecordProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == kHotkey || msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) g_seen.push_back({wnd, msg, w, l});
+  return DefWindowProcA(wnd, msg, w, l);
+}
+
+HWND MakeWindow(bool visible) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KeyhookTestWindow";
+    RegisterClassA(&wc);
+    registered = true;
+  }
+  HWND w = CreateWindowExA(0, "KeyhookTestWindow", "keyhook test", WS_OVERLAPPEDWINDOW, 10, 10, 300,
+                           200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (visible && w) {
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+    SetFocus(w);
+  }
+  return w;
+}
+
+// Starts xdotool; Wine gives no waitable handle for a Unix process, so the
+// tests wait for the messages the keys cause instead.
+bool Xdo(const std::string& args) {
+  std::string cmd = "/usr/bin/xdotool " + args;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+void Pump(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    const DWORD now = GetTickCount();
+    if (static_cast<LONG>(end - now) <= 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+  }
+}
+
+template <typename Pred>
+bool PumpUntil(Pred pred, DWORD ms = 5000) {
+  const DWORD end = GetTickCount() + ms;
+  while (!pred()) {
+    const DWORD now = GetTickCount();
+    if (static_cast<LONG>(end - now) <= 0) return false;
+    Pump(50);
+  }
+  return true;
+}
+
+int CountHotkeys(WPARAM code) {
+  int n = 0;
+  for (const Seen& s : g_seen) n += (s.Msg == kHotkey && s.W == code) ? 1 : 0;
+  return n;
+}
+
+bool SawKeyDown(WPARAM vk) {
+  for (const Seen& s : g_seen) {
+    if ((s.Msg == WM_KEYDOWN || s.Msg == WM_SYSKEYDOWN) && s.W == vk) return true;
+  }
+  return false;
+}
+
+std::string Describe() {
+  std::string out;
+  char line[80];
+  for (const Seen& s : g_seen) {
+    snprintf(line, sizeof line, "  msg 0x%X w 0x%X l 0x%lX\n", s.Msg, static_cast<unsigned>(s.W),
+             static_cast<unsigned long>(s.L));
+    out += line;
+  }
+  return out.empty() ? "  (nothing)\n" : out;
+}
+
+class KeyhookTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Xdo("mousemove 500 400");
+    Sleep(300);
+  }
+
+  void SetUp() override {
+    g_seen.clear();
+    window_ = MakeWindow(true);
+    ASSERT_NE(window_, nullptr);
+    Pump(200);
+    ASSERT_TRUE(LoadHookProcedure(window_));
+  }
+
+  void TearDown() override {
+    UnLoadHookProcedure();
+    DestroyWindow(window_);
+    Pump(50);
+  }
+
+  // Presses the Media Select key and waits for its report: everything the
+  // X server had before it has then reached the hook.
+  bool Fence() {
+    const int before = CountHotkeys(kFenceCode);
+    if (!Xdo("key XF86AudioMedia")) return false;
+    return PumpUntil([&] { return CountHotkeys(kFenceCode) > before; });
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST_F(KeyhookTest, ExtraKeyIsPostedWithItsMakeCodeAndTakenFromTheSystem) {
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) > 0; })) << Describe();
+  ASSERT_TRUE(Fence()) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 1) << "press only, no release report:\n" << Describe();
+  for (const Seen& s : g_seen) {
+    if (s.Msg == kHotkey) {
+      EXPECT_EQ(s.Window, window_);
+      EXPECT_EQ(s.L, 0) << "first press";
+    }
+  }
+  EXPECT_FALSE(SawKeyDown(VK_LAUNCH_MAIL)) << "the focused window must not see the key:\n"
+                                           << Describe();
+}
+
+TEST_F(KeyhookTest, OrdinaryTypingPassesThroughUnreported) {
+  ASSERT_TRUE(Xdo("key a Return"));
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_RETURN); })) << Describe();
+  EXPECT_TRUE(SawKeyDown('A')) << Describe();
+  ASSERT_TRUE(Fence());
+  for (const Seen& s : g_seen) {
+    if (s.Msg == kHotkey) {
+      EXPECT_EQ(s.W, kFenceCode) << Describe();
+    }
+  }
+}
+
+TEST_F(KeyhookTest, HeldVolumeKeyRepeatsWithNonZeroLParam) {
+  // The X server's own auto-repeat: the key is held for 1.5 s.
+  ASSERT_TRUE(Xdo("keydown XF86AudioRaiseVolume sleep 1.5 keyup XF86AudioRaiseVolume"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kVolumeUpCode) >= 3; })) << Describe();
+  Pump(1500);
+  ASSERT_TRUE(Xdo("key XF86AudioRaiseVolume"));
+  std::vector<LPARAM> params;
+  ASSERT_TRUE(PumpUntil([&] {
+    params.clear();
+    for (const Seen& s : g_seen) {
+      if (s.Msg == kHotkey && s.W == kVolumeUpCode) params.push_back(s.L);
+    }
+    return params.size() >= 4 && params.back() == 0;
+  })) << Describe();
+  EXPECT_EQ(params.front(), 0) << Describe();
+  for (size_t i = 1; i + 1 < params.size(); ++i) {
+    EXPECT_EQ(params[i], static_cast<LPARAM>(i)) << "repeat " << i << "\n" << Describe();
+  }
+  EXPECT_EQ(params.back(), 0) << "a press after the release is a first press again";
+}
+
+TEST_F(KeyhookTest, ChannelKeyIsKnownByScanCodeAndReportsItsRelease) {
+  // Wine gives the Hiragana key scan code 0x62, the second channel key's.
+  ASSERT_TRUE(Xdo("key Hiragana"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(0xE2) > 0; })) << Describe();
+  ASSERT_GE(g_seen.size(), 2u);
+  EXPECT_EQ(CountHotkeys(0x62), 1) << Describe();
+  EXPECT_EQ(CountHotkeys(0xE2), 1) << Describe();
+}
+
+TEST_F(KeyhookTest, InjectedKeysGoToTheSystemUnreported) {
+  // What Keydeck's media taps look like: keybd_event of a media key.
+  keybd_event(VK_LAUNCH_MAIL, 0, KEYEVENTF_EXTENDEDKEY, 0);
+  keybd_event(VK_LAUNCH_MAIL, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
+  ASSERT_TRUE(Fence());
+  EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
+}
+
+TEST_F(KeyhookTest, HookKeepsPostingWhileTheCallerThreadIsBlocked) {
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  // Keydeck's GUI thread blocks like this in WinExec or a message box. A
+  // hook on this thread would time out and lose the key.
+  Sleep(2500);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, window_, kHotkey, kHotkey, PM_REMOVE))
+      << "no 0x500 queued while this thread slept";
+  EXPECT_EQ(msg.wParam, kMailCode);
+}
+
+TEST_F(KeyhookTest, UnloadStopsReportsAndGivesTheKeysBack) {
+  ASSERT_TRUE(UnLoadHookProcedure());
+  EXPECT_FALSE(UnLoadHookProcedure()) << "nothing left to remove";
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
+  Pump(300);
+  EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
+  ASSERT_TRUE(LoadHookProcedure(window_)) << "can be installed again";
+  ASSERT_TRUE(Fence()) << Describe();
+}
+
+TEST_F(KeyhookTest, LoadingAgainRedirectsThePosts) {
+  HWND second = MakeWindow(false);
+  ASSERT_NE(second, nullptr);
+  ASSERT_TRUE(LoadHookProcedure(second));
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) > 0; })) << Describe();
+  for (const Seen& s : g_seen) {
+    if (s.Msg == kHotkey) {
+      EXPECT_EQ(s.Window, second);
+    }
+  }
+  DestroyWindow(second);
+}
+
+TEST_F(KeyhookTest, KeysKeepTheirMeaningWhenTheTargetWindowIsGone) {
+  HWND gone = MakeWindow(false);
+  ASSERT_TRUE(LoadHookProcedure(gone));
+  DestroyWindow(gone);
+  SetFocus(window_);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  EXPECT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
+}
+
+TEST_F(KeyhookTest, LockBitsFollowCapsLockAndNumLock) {
+  const int before = GetNUMLock();
+  EXPECT_EQ(before & ~7, 0) << "only bits 0 to 2 are used, got " << before;
+  ASSERT_TRUE(Xdo("key Caps_Lock"));
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_CAPITAL); })) << Describe();
+  Pump(100);
+  const int caps = GetNUMLock();
+  EXPECT_EQ(caps ^ before, 4) << "before " << before << " after Caps Lock " << caps;
+  ASSERT_TRUE(Xdo("key Num_Lock"));
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_NUMLOCK); })) << Describe();
+  Pump(100);
+  const int num = GetNUMLock();
+  EXPECT_EQ(num ^ caps, 2) << "before " << caps << " after Num Lock " << num;
+  // Leave the locks as found.
+  Xdo("key Caps_Lock Num_Lock");
+  PumpUntil([&] { return GetNUMLock() == before; }, 2000);
+}
+
+}  // namespace
