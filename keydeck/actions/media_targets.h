@@ -1,0 +1,58 @@
+// What the media keys act on. The engine decides which operation a key
+// means for the chosen player; carrying it out on the external players and
+// the built-in panel is done behind this interface.
+#pragma once
+
+namespace kd {
+
+// Player choices of the media keys.
+enum PlayerChoice {
+  kPlayerNone = 0,
+  kPlayerCdApp = 1,        // the CD application of the running Windows
+  kPlayerPanel = 2,        // the built-in media panel
+  kPlayerCdAutoPlay = 4,   // as 1 once the AutoPlay command is registered
+  kPlayerWinamp = 5,
+  kPlayerMediaPlayerDisc = 6,
+  kPlayerSystemKeys = 7,   // the system's own media keys
+};
+
+// The engine's state that the media operations read and change.
+struct MediaState {
+  int Player = kPlayerNone;
+  bool Playing = false;  // believed playing: drives the play/pause toggle
+};
+
+// Commands of CdAppCommand and WinampCommand.
+enum MediaCommand { kMediaPlay = 1, kMediaPause = 2, kMediaStop = 3, kMediaPrevious = 4, kMediaNext = 5 };
+
+class MediaTargets {
+ public:
+  virtual ~MediaTargets() = default;
+  virtual void MediaPlay(MediaState& state) = 0;
+  virtual void MediaPause(MediaState& state) = 0;
+  virtual void MediaStop(MediaState& state) = 0;
+  virtual void CdAppCommand(MediaState& state, int command) = 0;
+  virtual void WinampCommand(MediaState& state, int command) = 0;
+  virtual void PlayDiscInMediaPlayer() = 0;
+  // The panel's buttons.
+  virtual void PanelNext() = 0;
+  virtual void PanelPrevious() = 0;
+  virtual void PanelEject() = 0;
+};
+
+// Media targets that act on nothing: every player choice then behaves as
+// choice 0. Used until the external players and the panel are driven.
+class NoMediaTargets final : public MediaTargets {
+ public:
+  void MediaPlay(MediaState&) override {}
+  void MediaPause(MediaState&) override {}
+  void MediaStop(MediaState&) override {}
+  void CdAppCommand(MediaState&, int) override {}
+  void WinampCommand(MediaState&, int) override {}
+  void PlayDiscInMediaPlayer() override {}
+  void PanelNext() override {}
+  void PanelPrevious() override {}
+  void PanelEject() override {}
+};
+
+}  // namespace kd

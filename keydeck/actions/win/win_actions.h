@@ -1,0 +1,43 @@
+// The process-wide hotkey actions of Keydeck: the real Win32 services and
+// the engine built over them. Create one before the forms.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "keydeck/actions/action_engine.h"
+#include "keydeck/actions/win/win_services.h"
+
+namespace kd {
+
+class WinActions {
+ public:
+  WinActions();
+  ~WinActions();
+  WinActions(const WinActions&) = delete;
+  WinActions& operator=(const WinActions&) = delete;
+
+  ActionEngine& Engine() { return *engine_; }
+  // The long-lived mixer open at start; control changes then reach the
+  // window as MM_MIXM_CONTROL_CHANGE. The window also owns the help viewer.
+  void OpenMixer(HWND callbackWindow);
+  void CloseMixer();
+  bool MixerOpen() const { return mixer_.IsOpen(); }
+  bool UsesEndpointVolume() const { return endpointRoute_; }
+
+ private:
+  WinRegistry registry_;
+  WinProgramStarter starter_;
+  WinDesktop desktop_;
+  WinKeySynth keys_;
+  MixerVolume mixer_;
+  EndpointVolume endpoint_;
+  WinPowerControl power_;
+  WinSystemInfo system_;
+  NoMediaTargets media_;
+  bool endpointRoute_;
+  std::unique_ptr<ActionEngine> engine_;
+};
+
+}  // namespace kd

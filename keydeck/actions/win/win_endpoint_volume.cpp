@@ -1,0 +1,100 @@
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+
+#include <cmath>
+
+#include "keydeck/actions/win/win_services.h"
+
+namespace kd {
+
+namespace {
+
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (p_) p_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T* operator->() const { return p_; }
+  T** put() { return &p_; }
+  void** putVoid() { return reinterpret_cast<void**>(&p_); }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// COM for the length of one operation; the caller's apartment is kept
+// when it has one.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// The default render endpoint's volume interface, activated per operation
+// like the mixer is opened per operation.
+class EndpointSession {
+ public:
+  EndpointSession() {
+    ComPtr<IMMDeviceEnumerator> devices;
+    if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                __uuidof(IMMDeviceEnumerator), devices.putVoid())))
+      return;
+    ComPtr<IMMDevice> speakers;
+    if (FAILED(devices->GetDefaultAudioEndpoint(eRender, eConsole, speakers.put()))) return;
+    speakers->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+                       volume_.putVoid());
+  }
+  IAudioEndpointVolume* operator->() const { return volume_.operator->(); }
+  explicit operator bool() const { return static_cast<bool>(volume_); }
+
+ private:
+  ComScope com_;  // first in, last out
+  ComPtr<IAudioEndpointVolume> volume_;
+};
+
+constexpr float kScale = 65535.0f;
+
+}  // namespace
+
+uint32_t EndpointVolume::GetVolume() {
+  EndpointSession endpoint;
+  float level = 0.0f;
+  if (!endpoint || FAILED(endpoint->GetMasterVolumeLevelScalar(&level))) return 0;
+  if (level <= 0.0f) return 0;
+  if (level >= 1.0f) return 0xFFFF;
+  return static_cast<uint32_t>(std::lround(level * kScale));
+}
+
+bool EndpointVolume::SetVolume(uint32_t value) {
+  EndpointSession endpoint;
+  if (!endpoint) return false;
+  const float level = value >= 0xFFFF ? 1.0f : static_cast<float>(value) / kScale;
+  return SUCCEEDED(endpoint->SetMasterVolumeLevelScalar(level, nullptr));
+}
+
+int EndpointVolume::GetMute() {
+  EndpointSession endpoint;
+  BOOL muted = FALSE;
+  if (!endpoint || FAILED(endpoint->GetMute(&muted))) return -2;
+  return muted ? 1 : 0;
+}
+
+bool EndpointVolume::SetMute(int value) {
+  EndpointSession endpoint;
+  if (!endpoint) return false;
+  return SUCCEEDED(endpoint->SetMute(value != 0 ? TRUE : FALSE, nullptr));
+}
+
+}  // namespace kd

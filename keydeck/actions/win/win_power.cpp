@@ -1,0 +1,46 @@
+#include "common/win/scoped.h"
+#include "keydeck/actions/win/win_services.h"
+
+namespace kd {
+
+bool WinPowerControl::EnableShutdownPrivilege() {
+  common::ScopedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
+    return false;
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+    return false;
+  // AdjustTokenPrivileges succeeds also when it could not enable the
+  // privilege; only the last error tells (ERROR_NOT_ALL_ASSIGNED).
+  SetLastError(ERROR_SUCCESS);
+  AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+  return GetLastError() == ERROR_SUCCESS;
+}
+
+void WinPowerControl::SetSystemPowerState(bool suspend) {
+  ::SetSystemPowerState(suspend ? TRUE : FALSE, FALSE);
+}
+
+bool WinPowerControl::ExitWindowsShutdown() { return ExitWindowsEx(EWX_SHUTDOWN, 0) != FALSE; }
+
+uint32_t WinSystemInfo::PackedVersion() { return GetVersion(); }
+
+uint16_t WinSystemInfo::Build9x() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!GetVersionExA(&info) || info.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS) return 0;
+  return LOWORD(info.dwBuildNumber);
+}
+
+std::string WinSystemInfo::WindowsDirectory() {
+  char buffer[MAX_PATH + 1] = {};
+  const UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  return std::string(buffer, length);
+}
+
+uint16_t WinSystemInfo::UserDefaultLangId() { return GetUserDefaultLangID(); }
+
+}  // namespace kd

@@ -1,0 +1,88 @@
+#include <vector>
+
+#include "common/text.h"
+#include "common/win/scoped.h"
+#include "keydeck/actions/win/win_services.h"
+
+namespace kd {
+
+namespace {
+
+HKEY RootKey(RegRoot root) {
+  switch (root) {
+    case RegRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegRoot::LocalMachine: break;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
+// The NT family refuses a subkey path with a leading backslash
+// (ERROR_BAD_PATHNAME) where 9x accepted it; open the same key on both.
+std::string SubkeyPath(std::string_view path) {
+  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+  return std::string(path);
+}
+
+common::ScopedKey OpenKey(RegRoot root, std::string_view path, REGSAM access) {
+  common::ScopedKey key;
+  if (RegOpenKeyExA(RootKey(root), SubkeyPath(path).c_str(), 0, access, key.put()) !=
+      ERROR_SUCCESS)
+    key.release();  // a failed open may leave garbage in the out-parameter
+  return key;
+}
+
+// Reads the raw value; false when the key or the value is missing.
+bool ReadRaw(RegRoot root, std::string_view path, std::string_view name, DWORD* type,
+             std::vector<BYTE>* data) {
+  common::ScopedKey key = OpenKey(root, path, KEY_READ);
+  if (!key) return false;
+  const std::string valueName(name);
+  const char* namePtr = valueName.empty() ? nullptr : valueName.c_str();
+  // The value may change between the size query and the read; retry then.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), namePtr, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+      return false;
+    data->assign(size, 0);
+    const LONG status =
+        RegQueryValueExA(key.get(), namePtr, nullptr, type, data->data(), &size);
+    if (status == ERROR_SUCCESS) {
+      data->resize(size);
+      return true;
+    }
+    if (status != ERROR_MORE_DATA) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool WinRegistry::KeyOpens(RegRoot root, std::string_view path, RegAccess access) {
+  return static_cast<bool>(
+      OpenKey(root, path, access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ));
+}
+
+std::optional<std::string> WinRegistry::ReadText(RegRoot root, std::string_view path,
+                                                 std::string_view name) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  if (!ReadRaw(root, path, name, &type, &data)) return std::nullopt;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+  if (data.empty()) return std::string();
+  // Stored strings need not carry their terminator.
+  const char* text = reinterpret_cast<const char*>(data.data());
+  return common::FromBuffer(text, data.size());
+}
+
+std::optional<uint32_t> WinRegistry::ReadNumber(RegRoot root, std::string_view path,
+                                                std::string_view name) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  if (!ReadRaw(root, path, name, &type, &data) || data.size() > 4) return std::nullopt;
+  uint32_t value = 0;
+  for (std::size_t i = 0; i < data.size(); ++i) value |= uint32_t{data[i]} << (8 * i);
+  return value;
+}
+
+}  // namespace kd

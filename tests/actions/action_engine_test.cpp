@@ -1,0 +1,664 @@
+// The action engine: rows, RunEntry, the re-entry guard and the routing and
+// result of every function code, against recording fakes.
+#include <gtest/gtest.h>
+
+#include "keydeck/actions/action_engine.h"
+#include "keydeck/actions/launch_targets.h"
+#include "tests/actions/action_fakes.h"
+
+namespace kd::test {
+namespace {
+
+constexpr RegRoot HKCR = RegRoot::ClassesRoot;
+constexpr RegRoot HKLM = RegRoot::LocalMachine;
+const std::string kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+CallLog Chord(const std::string& mod, const std::string& key) {
+  return {"Down " + mod, "Down " + key, "Up " + key, "Up " + mod};
+}
+CallLog Tap(const std::string& key) { return {"Down " + key, "Up " + key}; }
+
+// ---- construction -----------------------------------------------------
+
+TEST(EngineConstructionTest, DiscoversCommandsAndNtPaths) {
+  EngineRig rig;
+  rig.reg.SetText(HKCR, ".mp3", "", "mp3file");
+  rig.reg.SetText(HKCR, "mp3file\\shell\\open\\command", "", "\"C:\\Winamp\\winamp.exe\" \"%1\"");
+  rig.reg.SetText(HKCR, ".htm", "", "htmlfile");
+  rig.reg.SetText(HKCR, "htmlfile\\shell\\open\\command", "", "C:\\IE\\iexplore.exe");
+  rig.reg.SetText(HKLM, "Software\\Microsoft\\Internet Explorer", "Version", "6.0.2800.1106");
+  ActionEngine& e = rig.Build();
+  EXPECT_EQ(e.Mp3Command(), "\"C:\\Winamp\\winamp.exe\"");
+  EXPECT_EQ(e.BrowserCommand(), "C:\\IE\\iexplore.exe");
+  EXPECT_EQ(e.MailCommand(), kFallbackMailCommand);
+  EXPECT_EQ(e.PersonalFolder(), "");
+  EXPECT_EQ(e.SearchAddress(), kDefaultSearchAddress);
+  EXPECT_EQ(e.IeMajorVersion(), 6);
+  EXPECT_EQ(e.WindowsDir(), "C:\\WINDOWS");
+  EXPECT_EQ(e.CdPlayerCommand(), "C:\\WINDOWS\\system32\\cdplayer.exe /play ");
+  EXPECT_EQ(e.CommandPrompt(), "C:\\WINDOWS\\system32\\cmd.exe c:");
+  EXPECT_EQ(e.Version().VersionClass(), kWindowsXP);
+  EXPECT_EQ(e.Player(), 0);
+  EXPECT_FALSE(e.Playing());
+  EXPECT_EQ(e.EntryCount(), 0);
+  EXPECT_EQ(e.LanguageId(), 0x0409);
+}
+
+TEST(EngineConstructionTest, NinetyFiveFamilyPaths) {
+  EngineRig rig;
+  rig.system.packed = 0xC0000A04;
+  rig.system.windowsDir = "C:\\WIN98";
+  ActionEngine& e = rig.Build();
+  EXPECT_EQ(e.CdPlayerCommand(), "C:\\WIN98\\cdplayer.exe /play ");
+  EXPECT_EQ(e.CommandPrompt(), "C:\\WIN98\\command.com");
+  EXPECT_FALSE(e.NtPlatform());
+}
+
+// ---- rows ---------------------------------------------------------------
+
+TEST(EngineRowsTest, AddEntryStopsAtThirtyRows) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  for (int i = 0; i < 30; ++i) EXPECT_EQ(e.AddEntry("c" + std::to_string(i), "l", i, 7), i + 1);
+  EXPECT_EQ(e.AddEntry("extra", "x", 99, 0), 30);
+  EXPECT_EQ(e.EntryCount(), 30);
+  EXPECT_EQ(e.Entry(29)->Caption, "c29");
+  EXPECT_EQ(e.Entry(29)->Function, 29);
+  EXPECT_EQ(e.Entry(29)->Param, 7u);
+  EXPECT_EQ(e.Entry(30), nullptr);
+  EXPECT_EQ(e.Entry(-1), nullptr);
+}
+
+TEST(EngineRowsTest, ClearKeepsTextsUntilOverwritten) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  e.AddEntry("WWW", "a", 20, 0);
+  e.AddEntry("Email", "b", 21, 0);
+  e.ClearEntries();
+  EXPECT_EQ(e.EntryCount(), 0);
+  EXPECT_EQ(e.Entry(1)->Caption, "Email");
+  e.AddEntry("New", "c", 2, 0);
+  EXPECT_EQ(e.Entry(0)->Caption, "New");
+  EXPECT_EQ(e.Entry(1)->Caption, "Email");
+}
+
+TEST(EngineRowsTest, SetEntryWritesAllFourColumnsInRange) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  EXPECT_TRUE(e.SetEntry(4, ActionEntry{"Email", "", 21, 3}));
+  EXPECT_EQ(e.Entry(4)->Function, 21);
+  EXPECT_EQ(e.Entry(4)->Param, 3u);
+  EXPECT_EQ(e.EntryCount(), 0) << "menu edits do not change the count";
+  EXPECT_FALSE(e.SetEntry(30, ActionEntry{}));
+  EXPECT_FALSE(e.SetEntry(-1, ActionEntry{}));
+}
+
+TEST(EngineRunEntryTest, RowsOutsideTheTableFail) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  EXPECT_FALSE(e.RunEntry(30));
+  EXPECT_FALSE(e.RunEntry(-1));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineRunEntryTest, RowBeyondTheCountRunsWhatItHolds) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  EXPECT_TRUE(e.RunEntry(12)) << "never written: function 0";
+  EXPECT_EQ(e.OsdCaption(), "");
+  e.AddEntry("Esc", "", 28, 0);
+  e.ClearEntries();
+  EXPECT_TRUE(e.RunEntry(0));
+  EXPECT_EQ(e.OsdCaption(), "Esc");
+  EXPECT_EQ(rig.log, Tap("1B"));
+}
+
+TEST(EngineRunEntryTest, CaptionCutTo127Characters) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  const std::string caption(200, 'x');
+  e.AddEntry(caption, "", 0, 0);
+  EXPECT_TRUE(e.RunEntry(0));
+  EXPECT_EQ(e.OsdCaption(), std::string(127, 'x'));
+  e.SetEntry(0, ActionEntry{std::string(127, 'y'), "", 0, 0});
+  e.RunEntry(0);
+  EXPECT_EQ(e.OsdCaption(), std::string(127, 'y'));
+}
+
+TEST(EngineRunEntryTest, ReentryIsRefusedWhileAnActionRuns) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  e.AddEntry("Run", "prog.exe", 1, 0);
+  e.AddEntry("Esc", "", 28, 0);
+  bool nested = true;
+  bool busyInside = false;
+  rig.starter.onLaunch = [&] {
+    busyInside = e.ActionBusy();
+    nested = e.RunEntry(1);
+  };
+  EXPECT_TRUE(e.RunEntry(0));
+  EXPECT_TRUE(busyInside);
+  EXPECT_FALSE(nested);
+  EXPECT_FALSE(e.ActionBusy());
+  EXPECT_EQ(rig.log, (CallLog{"WinExec prog.exe show 5"})) << "the nested key did nothing";
+  rig.starter.onLaunch = nullptr;
+  EXPECT_TRUE(e.RunEntry(1)) << "the guard is cleared afterwards";
+}
+
+// ---- codes without side effects ----------------------------------------
+
+TEST(EngineCodesTest, CodesWithoutActionSucceedAndDoNothing) {
+  EngineRig rig;
+  rig.Build();
+  for (int code : {0, 14, 15, 30, 36, 37, 38, 39, 40, 44, 45, 46, 47, 54, 55, 100, -1}) {
+    EXPECT_TRUE(rig.Run(code, "target.exe")) << "code " << code;
+    EXPECT_TRUE(rig.log.empty()) << "code " << code;
+  }
+}
+
+// ---- launches -----------------------------------------------------------
+
+TEST(EngineCodesTest, Code1RunsTheLinkAsCommandLine) {
+  EngineRig rig;
+  EXPECT_TRUE(rig.Run(1, "C:\\tools\\calc.exe /x"));
+  EXPECT_EQ(rig.log, (CallLog{"WinExec C:\\tools\\calc.exe /x show 5"}));
+  rig.starter.winExecResult = 2;
+  EXPECT_FALSE(rig.Run(1, "missing.exe"));
+  rig.log.clear();
+  EXPECT_FALSE(rig.Run(1, ""));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, Code2OpensTheLinkThroughTheShell) {
+  EngineRig rig;
+  EXPECT_TRUE(rig.Run(2, "C:\\docs\\a.doc"));
+  EXPECT_EQ(rig.log, (CallLog{"ShellOpen C:\\docs\\a.doc"}));
+  rig.starter.shellResult = 31;
+  EXPECT_FALSE(rig.Run(2, "C:\\docs\\a.doc"));
+  rig.log.clear();
+  EXPECT_FALSE(rig.Run(2, ""));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, Code20StartsTheBrowserUnlessOneIsOpen) {
+  EngineRig rig;
+  rig.reg.SetText(HKCR, ".htm", "", "htmlfile");
+  rig.reg.SetText(HKCR, "htmlfile\\shell\\open\\command", "", "\"C:\\IE\\iexplore.exe\" %1");
+  rig.Build();
+  EXPECT_TRUE(rig.Run(20));
+  EXPECT_EQ(rig.log, (CallLog{"WinExec \"C:\\IE\\iexplore.exe\" show 5"}));
+  rig.log.clear();
+  rig.desktop.classes.insert("IEFrame");
+  rig.starter.winExecResult = 0;
+  EXPECT_TRUE(rig.Run(20));
+  EXPECT_TRUE(rig.log.empty()) << "nothing started, nothing brought forward";
+}
+
+TEST(EngineCodesTest, Code20WithoutRegisteredBrowserFails) {
+  EngineRig rig;
+  EXPECT_FALSE(rig.Run(20));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, MailDocumentsPromptAndSearchPage) {
+  EngineRig rig;
+  rig.reg.SetText(HKLM, "Software\\Microsoft\\Internet Explorer\\Main", "Search Page",
+                  "http://find/");
+  rig.reg.SetText(RegRoot::CurrentUser,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders",
+                  "Personal", "C:\\My Documents");
+  rig.Build();
+  EXPECT_TRUE(rig.Run(21));
+  EXPECT_TRUE(rig.Run(23));
+  EXPECT_TRUE(rig.Run(24));
+  EXPECT_TRUE(rig.Run(26));
+  EXPECT_EQ(rig.log, (CallLog{"WinExec " + std::string(kFallbackMailCommand) + " show 5",
+                              "ShellOpen C:\\My Documents",
+                              "WinExec C:\\WINDOWS\\system32\\cmd.exe c: show 5",
+                              "ShellOpen http://find/"}));
+}
+
+TEST(EngineCodesTest, EmptyDiscoveredTargetsReportFalse) {
+  EngineRig rig;
+  rig.reg.AddKey(HKLM, "Software\\Microsoft\\Internet Explorer\\Main");  // no search page
+  rig.Build();
+  EXPECT_FALSE(rig.Run(23)) << "no documents folder";
+  EXPECT_FALSE(rig.Run(26)) << "no search page";
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, SearchAndFavoritesDependOnTheBrowserVersion) {
+  EngineRig rig;
+  rig.reg.SetText(HKLM, "Software\\Microsoft\\Internet Explorer", "Version", "5.00.2920.0000");
+  rig.Build();
+  EXPECT_TRUE(rig.Run(22));
+  EXPECT_EQ(rig.log, Chord("11", "45"));
+  rig.log.clear();
+  EXPECT_TRUE(rig.Run(31));
+  EXPECT_EQ(rig.log, Chord("11", "49"));
+
+  EngineRig old;  // browser key missing: version 3, the search page instead
+  old.Build();
+  EXPECT_TRUE(old.Run(22));
+  EXPECT_TRUE(old.Run(31));
+  EXPECT_EQ(old.log, (CallLog{"ShellOpen " + std::string(kDefaultSearchAddress),
+                              "ShellOpen " + std::string(kDefaultSearchAddress)}));
+  old.starter.shellResult = 5;
+  EXPECT_FALSE(old.Run(22));
+}
+
+TEST(EngineCodesTest, MyComputerByVersionClass) {
+  struct Case {
+    uint32_t packed;
+    bool opensShell;
+  } cases[] = {{0xC0005A04, true},  {0x08930005, true},  {0x0A280105, true},
+               {0xC0000A04, false}, {0x05650004, false}, {0x1DB10106, false}};
+  for (const Case& c : cases) {
+    EngineRig rig;
+    rig.system.packed = c.packed;
+    rig.Build();
+    EXPECT_TRUE(rig.Run(27)) << std::hex << c.packed;
+    if (c.opensShell)
+      EXPECT_EQ(rig.log, (CallLog{"ShellOpen ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"}));
+    else
+      EXPECT_EQ(rig.log, Chord("5B", "45")) << std::hex << c.packed;
+  }
+  EngineRig failing;
+  failing.starter.shellResult = 2;
+  EXPECT_FALSE(failing.Run(27));
+}
+
+TEST(EngineCodesTest, OfficeProgramsAndTheirWindowTests) {
+  EngineRig rig;
+  rig.reg.SetText(HKLM, kAppPaths + "WinWord.exe", "", "C:\\Office\\WINWORD.EXE");
+  rig.reg.SetText(HKLM, kAppPaths + "Excel.exe", "", "C:\\Office\\EXCEL.EXE");
+  rig.reg.SetText(HKLM, kAppPaths + "Wpowerpnt.exe", "", "C:\\Office\\POWERPNT.EXE");
+  rig.Build();
+  EXPECT_TRUE(rig.Run(32));
+  EXPECT_TRUE(rig.Run(33));
+  EXPECT_TRUE(rig.Run(34));
+  EXPECT_EQ(rig.log, (CallLog{"ShellOpen C:\\Office\\WINWORD.EXE", "ShellOpen C:\\Office\\EXCEL.EXE",
+                              "ShellOpen C:\\Office\\POWERPNT.EXE"}));
+  rig.log.clear();
+  rig.desktop.classes = {"OpusApp", "XLMAIN", "PP9FrameClass"};
+  rig.starter.shellResult = 0;
+  EXPECT_TRUE(rig.Run(32));
+  EXPECT_TRUE(rig.Run(33));
+  EXPECT_FALSE(rig.Run(34)) << "no window test for PowerPoint";
+  EXPECT_EQ(rig.log, (CallLog{"ShellOpen C:\\Office\\POWERPNT.EXE"}));
+}
+
+TEST(EngineCodesTest, OfficeProgramsNotInstalledFailQuietly) {
+  EngineRig rig;
+  EXPECT_FALSE(rig.Run(32));
+  EXPECT_FALSE(rig.Run(33));
+  EXPECT_FALSE(rig.Run(34));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, Code35OpensTheHelpContents) {
+  EngineRig rig;
+  EXPECT_TRUE(rig.Run(35));
+  EXPECT_EQ(rig.log, (CallLog{"Help D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"}));
+  rig.log.clear();
+  rig.engine->SetHelpFile("C:\\Keydeck\\Hotkey.hlp");
+  rig.Run(35);
+  EXPECT_EQ(rig.log, (CallLog{"Help C:\\Keydeck\\Hotkey.hlp"}));
+}
+
+// ---- key chords ----------------------------------------------------------
+
+TEST(EngineCodesTest, KeyChordsAndTaps) {
+  struct Case {
+    int code;
+    CallLog keys;
+  } cases[] = {
+      {6, Chord("12", "25")},  {7, Chord("12", "27")},  {28, Tap("1B")}, {29, Tap("74")},
+      {41, Chord("11", "43")}, {42, Chord("11", "56")}, {43, Chord("11", "58")},
+  };
+  for (const Case& c : cases) {
+    EngineRig rig;
+    EXPECT_TRUE(rig.Run(c.code)) << "code " << c.code;
+    EXPECT_EQ(rig.log, c.keys) << "code " << c.code;
+  }
+}
+
+TEST(EngineCodesTest, Code49TapsTheParametersLowByte) {
+  EngineRig rig;
+  EXPECT_TRUE(rig.Run(49, "", 0x1234AD));
+  EXPECT_EQ(rig.log, Tap("AD"));
+  rig.log.clear();
+  rig.Run(49, "", 0x41);
+  EXPECT_EQ(rig.log, Tap("41"));
+}
+
+// ---- window messages --------------------------------------------------
+
+TEST(EngineCodesTest, ScreenSaverGoesToTheDesktopWindow) {
+  EngineRig rig;
+  rig.desktop.desktop = 0x10010;
+  EXPECT_TRUE(rig.Run(17));
+  EXPECT_EQ(rig.log, (CallLog{"Post 10010 112 F140 0"}));
+}
+
+TEST(EngineCodesTest, CloseAndScrollGoToTheForegroundWindow) {
+  EngineRig rig;
+  rig.desktop.foreground = 0x2A2A;
+  EXPECT_TRUE(rig.Run(19));
+  EXPECT_TRUE(rig.Run(50));
+  EXPECT_TRUE(rig.Run(51));
+  EXPECT_EQ(rig.log,
+            (CallLog{"Post 2A2A 112 F060 0", "Post 2A2A 115 0 0", "Post 2A2A 115 1 0"}));
+}
+
+TEST(EngineCodesTest, NoForegroundWindowPostsNothing) {
+  EngineRig rig;
+  rig.desktop.foreground = 0;
+  EXPECT_TRUE(rig.Run(19));
+  EXPECT_TRUE(rig.Run(50));
+  EXPECT_TRUE(rig.Run(51));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+// ---- volume -----------------------------------------------------------
+
+TEST(EngineCodesTest, VolumeDownAndUpStoreTheLevel) {
+  EngineRig rig;
+  rig.volume.level = 0x0550;
+  rig.volume.mute = 1;
+  EXPECT_TRUE(rig.Run(3));
+  EXPECT_EQ(rig.volume.level, 0u);
+  EXPECT_EQ(rig.volume.mute, 0);
+  EXPECT_EQ(rig.engine->StoredVolume(), 0u);
+  rig.volume.level = 0xFA00;
+  EXPECT_TRUE(rig.Run(4));
+  EXPECT_EQ(rig.volume.level, 0xFFFFu);
+  EXPECT_EQ(rig.engine->StoredVolume(), 0xFFFFu);
+  EXPECT_EQ(rig.engine->MasterVolume(), 0xFFFFu);
+}
+
+TEST(EngineCodesTest, VolumeUpLeavesAnOutOfScaleLevelAndTheStoredValue) {
+  EngineRig rig;
+  rig.volume.level = 0x3000;
+  rig.Run(4);
+  EXPECT_EQ(rig.engine->StoredVolume(), 0x3600u);
+  rig.volume.level = 0x10000;
+  EXPECT_TRUE(rig.Run(4));
+  EXPECT_EQ(rig.volume.level, 0x10000u);
+  EXPECT_EQ(rig.engine->StoredVolume(), 0x3600u);
+}
+
+TEST(EngineCodesTest, VolumeKeysWithoutMixerStillSucceed) {
+  EngineRig rig;
+  rig.volume.present = false;
+  EXPECT_TRUE(rig.Run(3));
+  EXPECT_TRUE(rig.Run(4));
+  EXPECT_TRUE(rig.Run(5));
+  EXPECT_EQ(rig.engine->MasterVolume(), 0u);
+  EXPECT_EQ(rig.log, (CallLog{"SetMute 0", "SetVolume 0", "SetMute 0", "SetVolume 600"}));
+}
+
+TEST(EngineCodesTest, MuteToggles) {
+  EngineRig rig;
+  EXPECT_TRUE(rig.Run(5));
+  EXPECT_EQ(rig.volume.mute, 1);
+  EXPECT_TRUE(rig.Run(5));
+  EXPECT_EQ(rig.volume.mute, 0);
+}
+
+// ---- power --------------------------------------------------------------
+
+TEST(EngineCodesTest, PowerCodesOnTheNtFamily) {
+  EngineRig rig;
+  EXPECT_TRUE(rig.Run(18));
+  EXPECT_TRUE(rig.Run(48));
+  EXPECT_TRUE(rig.Run(25));
+  EXPECT_EQ(rig.log, (CallLog{"Privilege", "PowerState suspend", "Privilege",
+                              "PowerState hibernate", "Privilege", "ExitWindows"}));
+  rig.power.exitResult = false;
+  EXPECT_FALSE(rig.Run(25)) << "shut down reports the system's refusal";
+}
+
+TEST(EngineCodesTest, PowerCodesOnTheNinetyFiveFamily) {
+  EngineRig rig;
+  rig.system.packed = 0xC0000A04;
+  rig.Build();
+  rig.power.privilegeResult = false;
+  EXPECT_TRUE(rig.Run(18));
+  EXPECT_TRUE(rig.Run(25));
+  EXPECT_EQ(rig.log, (CallLog{"PowerState suspend", "ExitWindows"}));
+}
+
+// ---- media keys ------------------------------------------------------------
+
+struct MediaCase {
+  int player;
+  int code;
+  CallLog calls;
+  bool playingAfter;
+};
+
+TEST(EngineMediaTest, RoutingByPlayerFromIdle) {
+  const MediaCase cases[] = {
+      {0, 8, {"MediaPlay playing"}, true},
+      {1, 8, {"MediaPlay playing"}, true},
+      {6, 8, {"PlayDisc"}, false},
+      {2, 9, {"MediaPause idle"}, false},
+      {6, 9, {"PlayDisc"}, false},
+      {1, 10, {"MediaPlay idle"}, false},
+      {6, 10, {"PlayDisc"}, false},
+      {7, 10, {"PlayDisc", "Down B3", "Up B3"}, false},
+      {5, 11, {"MediaStop idle"}, false},
+      {6, 11, {}, false},
+      {7, 11, {"Down B2", "Up B2"}, false},
+      {1, 12, {"CdApp 5 idle"}, false},
+      {4, 12, {}, false},
+      {2, 12, {"PanelNext"}, false},
+      {5, 12, {"Winamp 5 idle"}, false},
+      {7, 12, {"Down B0", "Up B0"}, false},
+      {0, 12, {}, false},
+      {6, 12, {}, false},
+      {1, 13, {"CdApp 4 idle"}, false},
+      {2, 13, {"PanelPrev"}, false},
+      {5, 13, {"Winamp 4 idle"}, false},
+      {7, 13, {"Down B1", "Up B1"}, false},
+      {3, 13, {}, false},
+      {0, 16, {"PanelEject"}, false},
+      {7, 16, {"PanelEject"}, false},
+  };
+  for (const MediaCase& c : cases) {
+    EngineRig rig;
+    rig.Build().SetPlayer(c.player);
+    EXPECT_TRUE(rig.Run(c.code)) << "player " << c.player << " code " << c.code;
+    EXPECT_EQ(rig.log, c.calls) << "player " << c.player << " code " << c.code;
+    EXPECT_EQ(rig.engine->Playing(), c.playingAfter)
+        << "player " << c.player << " code " << c.code;
+  }
+}
+
+TEST(EngineMediaTest, PlayPauseFollowsThePlayingBelief) {
+  for (int player : {1, 2, 5}) {
+    EngineRig rig;
+    ActionEngine& e = rig.Build();
+    e.SetPlayer(player);
+    e.Media().Playing = true;
+    rig.Run(10);
+    EXPECT_EQ(rig.log, (CallLog{"MediaPause playing"})) << "player " << player;
+    rig.log.clear();
+    e.Media().Playing = false;
+    rig.Run(10);
+    EXPECT_EQ(rig.log, (CallLog{"MediaPlay idle"})) << "player " << player;
+  }
+}
+
+TEST(EngineMediaTest, StopPauseAndEjectClearPlaying) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  e.SetPlayer(1);
+  e.Media().Playing = true;
+  rig.Run(11);
+  EXPECT_EQ(rig.log, (CallLog{"MediaStop idle"})) << "cleared before the stop";
+  e.Media().Playing = true;
+  rig.Run(9);
+  EXPECT_FALSE(e.Playing());
+  e.SetPlayer(3);  // not the panel: eject still clears it
+  e.Media().Playing = true;
+  rig.Run(16);
+  EXPECT_FALSE(e.Playing());
+}
+
+TEST(EngineMediaTest, PlayerSixLeavesPlayingAlone) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  e.SetPlayer(6);
+  e.Media().Playing = true;
+  rig.Run(9);
+  rig.Run(11);
+  EXPECT_TRUE(e.Playing());
+}
+
+TEST(EngineMediaTest, DirectMediaCallsActOnTheCurrentPlayer) {
+  EngineRig rig;
+  ActionEngine& e = rig.Build();
+  e.SetPlayer(5);
+  e.MediaStop();
+  e.MediaPlay();
+  e.MediaPause();
+  EXPECT_EQ(rig.log, (CallLog{"MediaStop idle", "MediaPlay idle", "MediaPause idle"}));
+}
+
+// ---- video player --------------------------------------------------------
+
+struct VprRig : EngineRig {
+  VprRig() {
+    reg.SetText(HKLM, "SOFTWARE\\VPRMatrix\\PowerVPR", "SetupDir", "C:\\VPR");
+    reg.SetText(HKLM, "SOFTWARE\\VPRMatrix\\PowerVPR", "VPR_Target", "D:\\MPEGAV");
+    reg.SetText(HKLM, "SOFTWARE\\Tessaro", "", "K4718");
+    reg.SetNumber(HKLM, "SOFTWARE\\Tessaro\\K4718\\Default", "Files", 2);
+    reg.SetText(HKLM, "SOFTWARE\\Tessaro\\K4718\\Default", "FilesName", "a.dll,b.dll");
+    starter.files = {"C:\\VPR\\PowerVPR.exe", "C:\\VPR\\a.dll", "C:\\VPR\\b.dll"};
+  }
+};
+const char* const kVprStart = "Start C:\\VPR\\PowerVPR.exe [ D:\\MPEGAV]";
+const char* const kFallbackStart = "Start C:\\WINDOWS\\Discprobe.exe []";
+
+TEST(EngineVideoPlayerTest, StartsThePlayerWhenAllFilesArePresent) {
+  VprRig rig;
+  EXPECT_TRUE(rig.Run(52));
+  EXPECT_EQ(rig.log, (CallLog{kVprStart}));
+}
+
+TEST(EngineVideoPlayerTest, FallsBackOnAnyMissingPiece) {
+  {
+    VprRig rig;
+    rig.starter.files.erase("C:\\VPR\\b.dll");
+    EXPECT_TRUE(rig.Run(52));
+    EXPECT_EQ(rig.log, (CallLog{kFallbackStart})) << "a listed file missing";
+  }
+  {
+    VprRig rig;
+    rig.starter.files.erase("C:\\VPR\\PowerVPR.exe");
+    rig.Run(52);
+    EXPECT_EQ(rig.log, (CallLog{kFallbackStart})) << "the player missing";
+  }
+  {
+    VprRig rig;
+    rig.reg.SetNumber(HKLM, "SOFTWARE\\Tessaro\\K4718\\Default", "Files", 3);
+    rig.Run(52);
+    EXPECT_EQ(rig.log, (CallLog{kFallbackStart})) << "more files than names";
+  }
+  {
+    VprRig rig;
+    rig.reg.SetText(HKLM, "SOFTWARE\\Tessaro\\K4718\\Default", "FilesName", "");
+    rig.Run(52);
+    EXPECT_EQ(rig.log, (CallLog{kFallbackStart})) << "no names at all";
+  }
+  {
+    EngineRig rig;  // player not installed
+    rig.Run(52);
+    EXPECT_EQ(rig.log, (CallLog{kFallbackStart}));
+  }
+}
+
+TEST(EngineVideoPlayerTest, NoFileCountChecksOnlyThePlayer) {
+  VprRig rig;
+  rig.reg.SetText(HKLM, "SOFTWARE\\Tessaro", "", "Other");  // its Default key is missing
+  rig.starter.files = {"C:\\VPR\\PowerVPR.exe"};
+  rig.Run(52);
+  EXPECT_EQ(rig.log, (CallLog{kVprStart}));
+}
+
+// ---- calendar ---------------------------------------------------------------
+
+TEST(EngineCalendarTest, UsesTheLastOutlookWindowOfTheWalk) {
+  EngineRig rig;
+  rig.desktop.windows = {
+      {0x100, "Inbox - Microsoft Outlook", "rctrl_renwnd32"},
+      {0x200, "Microsoft Outlook", "OtherClass"},
+      {0x300, "Calendar - Microsoft Outlook", "xrctrl_renwnd32x"},
+      {0x400, "microsoft outlook", "rctrl_renwnd32"},  // case differs: no match
+  };
+  EXPECT_TRUE(rig.Run(53));
+  CallLog expected = {"Wait 300", "Show 300 6", "Show 300 3", "Foreground 300"};
+  for (const auto& k : Chord("12", "56")) expected.push_back(k);
+  for (const auto& k : Tap("47")) expected.push_back(k);
+  for (const auto& k : Tap("43")) expected.push_back(k);
+  EXPECT_EQ(rig.log, expected);
+}
+
+TEST(EngineCalendarTest, MinimizedOutlookIsNotMinimizedAgain) {
+  EngineRig rig;
+  rig.desktop.windows = {{0x100, "Microsoft Outlook", "rctrl_renwnd32"}};
+  rig.desktop.minimized = {0x100};
+  rig.Run(53);
+  ASSERT_GE(rig.log.size(), 3u);
+  EXPECT_EQ(rig.log[1], "Show 100 3");
+}
+
+TEST(EngineCalendarTest, StartsOutlookOnTheCalendarFolder) {
+  EngineRig rig;
+  rig.reg.SetText(HKLM, kAppPaths + "OUTLOOK.EXE", "", "C:\\Office\\OUTLOOK.EXE");
+  rig.Build();
+  EXPECT_TRUE(rig.Run(53));
+  EXPECT_EQ(rig.log, (CallLog{"WinExec C:\\Office\\OUTLOOK.EXE /select "
+                              "\"outlook:\\\\Personal Folders\\calendar\" show 5"}));
+  rig.starter.winExecResult = 2;
+  EXPECT_FALSE(rig.Run(53));
+}
+
+TEST(EngineCalendarTest, ChineseTraditionalUsesTheBig5FolderName) {
+  EngineRig rig;
+  rig.reg.SetText(HKLM, kAppPaths + "OUTLOOK.EXE", "", "C:\\Office\\OUTLOOK.EXE");
+  rig.system.langId = 0x0404;
+  ActionEngine& e = rig.Build();
+  // 個人資料夾\行事曆 in code page 950.
+  const std::string big5 =
+      "\xAD\xD3\xA4\x48\xB8\xEA\xAE\xC6\xA7\xA8\\\xA6\xE6\xA8\xC6\xBE\xE4";
+  EXPECT_EQ(e.CalendarCommand(),
+            "C:\\Office\\OUTLOOK.EXE /select \"outlook:\\\\" + big5 + "\"");
+  e.SetLanguageId(0x0409);
+  EXPECT_EQ(e.CalendarCommand(),
+            "C:\\Office\\OUTLOOK.EXE /select \"outlook:\\\\Personal Folders\\calendar\"");
+}
+
+TEST(EngineCalendarTest, NotInstalledAndNotRunningFailsWithoutALaunch) {
+  EngineRig rig;
+  EXPECT_FALSE(rig.Run(53));
+  EXPECT_TRUE(rig.log.empty());
+}
+
+// ---- helpers for the shell -----------------------------------------------
+
+TEST(EngineHelpersTest, ControlPanelAndFileTypes) {
+  EngineRig rig;
+  rig.reg.SetText(HKCR, ".url", "", "InternetShortcut");
+  rig.reg.SetText(HKCR, "InternetShortcut", "", "Internet Shortcut");
+  ActionEngine& e = rig.Build();
+  EXPECT_EQ(e.FileTypeName(".url"), "Internet Shortcut");
+  EXPECT_TRUE(e.RunControlPanel("Inetcpl.cpl"));
+  EXPECT_EQ(rig.log,
+            (CallLog{"WinExec rundll32.exe shell32.dll,Control_RunDLL Inetcpl.cpl show 5"}));
+}
+
+}  // namespace
+}  // namespace kd::test
