@@ -1,0 +1,191 @@
+// In-memory stand-ins for the platform under the driver library: a HID bus
+// whose interfaces the test lays out, report ports whose reads complete
+// when the test delivers a report, and a message recorder.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kbdrelay/hid_bus.h"
+#include "kbdrelay/reader.h"
+#include "kbdrelay/reader_host.h"
+
+namespace kbdrelay::test {
+
+using Report = std::array<std::uint8_t, kReportSize>;
+
+// A report whose first eight bytes are the two little-endian words given.
+Report makeReport(std::uint32_t low, std::uint32_t high = 0);
+
+struct Posted {
+    WindowHandle window;
+    std::uint32_t message;
+    std::uint32_t wParam;
+    std::uint32_t lParam;
+    bool operator==(const Posted&) const = default;
+};
+
+class RecordingPoster final : public MessagePoster {
+public:
+    void post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+              std::uint32_t lParam) override;
+    std::vector<Posted> all() const;
+    std::vector<Posted> to(WindowHandle window) const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<Posted> posted_;
+};
+
+// One open collection as its reader sees it. Reports delivered while no read
+// is outstanding are queued, as the HID class driver does, and complete the
+// next read at once: straight into the buffer that read names.
+class FakePort final : public ReportPort {
+public:
+    explicit FakePort(const std::atomic<std::uint32_t>* stopFlag) : stopFlag_(stopFlag) {}
+
+    bool beginRead(std::uint8_t* buffer) override;
+    bool waitForRead() override;
+    void cancelRead() override;
+
+    void deliver(const Report& report);
+    // The device goes away: the outstanding read fails, later ones can't be issued.
+    void unplug();
+    // Called by whoever set the stop flag.
+    void wake();
+    // Waits until the reader sleeps on its n-th read (counted from 1).
+    bool waitUntilSleepingOnRead(int n);
+
+    int readsIssued() const;
+    int cancels() const;
+    bool readOutstanding() const;
+    int overlappingReads() const;
+
+private:
+    const std::atomic<std::uint32_t>* stopFlag_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Report> queued_;
+    std::uint8_t* pending_ = nullptr;  // buffer of the outstanding read
+    bool completed_ = false;
+    bool sleeping_ = false;
+    bool unplugged_ = false;
+    int reads_ = 0;
+    int cancels_ = 0;
+    int overlapping_ = 0;
+};
+
+// Posts what a reader hands on, as message 0x501 to its post target.
+class PosterSink final : public ReportSink {
+public:
+    PosterSink(MessagePoster& poster, WindowHandle target) : poster_(poster), target_(target) {}
+    void post(std::uint32_t wParam, std::uint32_t lParam) override;
+
+private:
+    MessagePoster& poster_;
+    WindowHandle target_;
+};
+
+// Real threads running runReader over FakePorts.
+class ThreadReaderHost final : public ReaderHost {
+public:
+    explicit ThreadReaderHost(MessagePoster& poster) : poster_(poster) {}
+    ~ThreadReaderHost() override;
+
+    Thread start(const ReaderLaunch& launch) override;
+    void stop(Thread thread) override;
+
+    bool failStarts = false;
+
+    // The port of the most recent reader started on a handle.
+    FakePort* port(DeviceHandle handle);
+    int running() const;
+    int started() const;
+    std::vector<std::uint32_t> exitCodes() const;
+    int stopsWithoutFlag() const { return stopsWithoutFlag_; }
+
+private:
+    struct Reader {
+        DeviceHandle handle = 0;
+        const std::atomic<std::uint32_t>* stopFlag = nullptr;
+        std::unique_ptr<FakePort> port;
+        std::unique_ptr<PosterSink> sink;
+        ReportBuffers buffers{};
+        std::thread thread;
+        std::atomic<bool> done{false};
+        std::uint32_t exitCode = 0;
+        bool stopped = false;
+    };
+
+    MessagePoster& poster_;
+    mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<Reader>> readers_;
+    int stopsWithoutFlag_ = 0;
+};
+
+struct FakeInterface {
+    std::string path;
+    CollectionInfo info;
+    EnumStep step = EnumStep::Interface;
+    bool queryable = true;
+    bool openable = true;
+};
+
+CollectionInfo collection(std::uint16_t usagePage, std::uint16_t usage);
+
+struct SentFeature {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+};
+
+class FakeHidBus final : public HidBus {
+public:
+    bool beginEnumeration() override;
+    EnumStep enumerate(std::uint32_t memberIndex, std::string& path) override;
+    void endEnumeration() override;
+    bool queryCollection(const std::string& path, CollectionInfo& info) override;
+    DeviceHandle openForReading(const char* path) override;
+    DeviceHandle openForFeature(const char* path) override;
+    void sendFeature(DeviceHandle handle, const std::uint8_t* report,
+                     std::size_t length) override;
+    void close(DeviceHandle handle) override;
+
+    FakeInterface& add(const std::string& path, std::uint16_t usagePage, std::uint16_t usage);
+    // The receiver as Windows shows it: boot keyboard, vendor input and
+    // feature collections, consumer control.
+    void addReceiver(const std::string& prefix = "\\\\?\\hid#vid_1a2b&pid_0001");
+
+    std::vector<FakeInterface> interfaces;
+    bool setUnavailable = false;
+    std::vector<SentFeature> features;
+    int enumerationsBegun = 0;
+    int enumerationsEnded = 0;
+    int badHandleUses = 0;
+
+    DeviceHandle readHandleOf(const std::string& path) const;
+    int openHandles() const { return static_cast<int>(open_.size()); }
+    int readOpens(const std::string& path) const;
+
+private:
+    struct OpenHandle {
+        std::string path;
+        bool forReading;
+    };
+    const FakeInterface* find(const std::string& path) const;
+    DeviceHandle open(const char* path, bool forReading);
+
+    DeviceHandle next_ = 0x100;
+    std::map<DeviceHandle, OpenHandle> open_;
+    std::vector<std::string> readOpens_;
+};
+
+}  // namespace kbdrelay::test

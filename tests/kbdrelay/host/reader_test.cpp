@@ -1,0 +1,161 @@
+// The reader loop against a port whose reads complete when the test says.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "kbdrelay/reader.h"
+#include "tests/kbdrelay/host/fakes.h"
+
+namespace kbdrelay::test {
+namespace {
+
+constexpr WindowHandle kHidden = 0xB22;
+using Word = std::pair<std::uint32_t, std::uint32_t>;  // wParam, lParam
+
+class ReaderLoop : public ::testing::Test {
+protected:
+    ~ReaderLoop() override
+    {
+        if (thread_.joinable())
+            stop();
+    }
+
+    void start()
+    {
+        thread_ = std::thread([this] { exitCode_ = runReader(stopFlag_, port_, sink_, buffers_); });
+    }
+
+    void stop()
+    {
+        stopFlag_ = kStop;
+        port_.wake();
+        thread_.join();
+    }
+
+    std::vector<Word> words() const
+    {
+        std::vector<Word> result;
+        for (const Posted& p : poster_.all()) {
+            EXPECT_EQ(p.window, kHidden);
+            EXPECT_EQ(p.message, 0x501u);
+            result.emplace_back(p.wParam, p.lParam);
+        }
+        return result;
+    }
+
+    std::atomic<std::uint32_t> stopFlag_{kRun};
+    FakePort port_{&stopFlag_};
+    RecordingPoster poster_;
+    PosterSink sink_{poster_, kHidden};
+    ReportBuffers buffers_{};
+    std::thread thread_;
+    std::uint32_t exitCode_ = 99;
+};
+
+TEST_F(ReaderLoop, FirstLookIsSilentAndEachReportIsPostedAfterTheNextReadIsIssued)
+{
+    start();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(1));
+    EXPECT_TRUE(words().empty());
+
+    port_.deliver(makeReport(0x00001104, 0x0D0C0B0A));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(2));
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x00001104}, {1, 0x0D0C0B0A}}));
+}
+
+TEST_F(ReaderLoop, ZeroFirstWordIsPostedAsOneZeroMessageEvenForTheFirstReport)
+{
+    start();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(1));
+    port_.deliver(makeReport(0, 0x55555555));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(2));
+    EXPECT_EQ(words(), (std::vector<Word>{{1, 0}}));
+
+    port_.deliver(makeReport(0, 0));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(3));
+    EXPECT_EQ(words(), (std::vector<Word>{{1, 0}, {1, 0}}));
+}
+
+TEST_F(ReaderLoop, ZeroSecondWordGivesExactlyOneMessage)
+{
+    start();
+    port_.deliver(makeReport(0x104, 0));
+    port_.deliver(makeReport(0x2001, 0));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(3));
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x104}, {0, 0x2001}}));
+}
+
+TEST_F(ReaderLoop, BurstQueuedBeforeTheReaderStartsArrivesCompleteAndInOrder)
+{
+    constexpr std::uint32_t kCount = 2000;
+    std::vector<Word> expected;
+    for (std::uint32_t i = 1; i <= kCount; ++i) {
+        port_.deliver(makeReport(i, 0xA0000000 | i));
+        expected.emplace_back(0, i);
+        expected.emplace_back(1, 0xA0000000 | i);
+    }
+    start();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(kCount + 1));
+    EXPECT_EQ(words(), expected);
+    EXPECT_EQ(port_.overlappingReads(), 0);
+}
+
+TEST_F(ReaderLoop, ReportsDeliveredWhileTheReaderRunsAreNeitherLostNorReordered)
+{
+    constexpr std::uint32_t kCount = 5000;
+    start();
+    std::vector<Word> expected;
+    for (std::uint32_t i = 1; i <= kCount; ++i) {
+        port_.deliver(makeReport(i << 8 | 4));
+        expected.emplace_back(0, i << 8 | 4);
+    }
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(kCount + 1));
+    EXPECT_EQ(words(), expected);
+    EXPECT_EQ(port_.overlappingReads(), 0);
+}
+
+TEST_F(ReaderLoop, StopDuringTheWaitWithdrawsTheReadBeforeTheReaderEnds)
+{
+    start();
+    port_.deliver(makeReport(0x104));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(2));
+    stop();
+    EXPECT_EQ(exitCode_, 0u);
+    EXPECT_EQ(port_.cancels(), 1);
+    EXPECT_FALSE(port_.readOutstanding());
+
+    port_.deliver(makeReport(0x204));
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x104}}));
+}
+
+TEST_F(ReaderLoop, StopAlreadySetEndsTheReaderBeforeItsFirstRead)
+{
+    stopFlag_ = kStop;
+    start();
+    thread_.join();
+    EXPECT_EQ(exitCode_, 0u);
+    EXPECT_EQ(port_.readsIssued(), 0);
+}
+
+TEST_F(ReaderLoop, ReadThatCannotBeIssuedEndsTheReaderWithExitCodeOne)
+{
+    start();
+    port_.deliver(makeReport(0x304));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(2));
+    port_.unplug();
+    thread_.join();
+    EXPECT_EQ(exitCode_, 1u);
+    EXPECT_EQ(port_.cancels(), 0);
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x304}}));
+}
+
+TEST(ReportWord, IsLittleEndianWithByteZeroLowest)
+{
+    const std::uint8_t bytes[4] = {0x04, 0x13, 0x00, 0x80};
+    EXPECT_EQ(reportWord(bytes), 0x80001304u);
+}
+
+}  // namespace
+}  // namespace kbdrelay::test
