@@ -1,0 +1,124 @@
+// keydeck.exe: the process entry. Decides whether this start is a remote
+// call, a refused second copy or the real start; for the real start builds
+// the process-wide objects, creates the forms in their order and runs the
+// message loop.
+#include <windows.h>
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "keydeck/actions/win/win_actions.h"
+#include "keydeck/resources/resource.h"
+#include "keydeck/shell/language.h"
+#include "keydeck/shell/messages.h"
+#include "keydeck/shell/osd/win/win_osd.h"
+#include "keydeck/shell/startup.h"
+#include "keydeck/shell/win/form_window.h"
+#include "keydeck/shell/win/setup_form.h"
+#include "keydeck/shell/win/win_platform.h"
+#include "keydeck/status/channel_languages.h"
+#include "keydeck/status/win/channel_window.h"
+#include "keydeck/status/win/led_window.h"
+
+namespace kd {
+namespace {
+
+// A form with nothing of its own yet: the application window and the two
+// media forms.
+class PlainForm final : public FormWindow {
+ public:
+  bool Create(HINSTANCE instance, const char* className, const char* title, DWORD style, DWORD exStyle,
+              int width, int height, HWND owner, HBRUSH background) {
+    RegisterFormClass(instance, className, background,
+                      LoadIconA(instance, MAKEINTRESOURCEA(IDI_KEYDECK)));
+    return CreateForm(instance, className, title, style, exStyle, 0, 0, width, height, owner);
+  }
+
+ protected:
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CLOSE) {
+      ShowWindow(hwnd_, SW_HIDE);
+      return 0;
+    }
+    return FormWindow::Handle(message, wParam, lParam);
+  }
+};
+
+void Require(bool created, const char* what) {
+  if (!created) throw std::runtime_error(std::string("Cannot create window ") + what);
+}
+
+int RunKeydeck(HINSTANCE instance) {
+  // Process-wide objects, in the order the rest relies on.
+  WinActions actions;
+  LanguageInfo language(GetUserDefaultLangID());
+  WinOsd osd;
+
+  // The application's own window carries the title the single-instance test
+  // looks for; every form is owned by it, so none gets a task-bar button.
+  PlainForm application;
+  Require(application.Create(instance, kApplicationClass, kApplicationTitle,
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, nullptr, nullptr),
+          kApplicationClass);
+  const HWND owner = application.Window();
+
+  LedWindow led;
+  Require(led.Create(instance, owner), kRFLedClass);
+  SetupForm setup(actions, language, osd, led, owner);
+  Require(setup.Create(instance, owner), kSetupFrmClass);
+  led.OnClosedToTray = [&setup] { setup.Menu().Toggle("Led"); };
+  led.TrayTip = [&language] {
+    std::string tip;
+    const int base = ChannelLanguageFor(language.LanguageId()).StringBase;
+    ResourceStringTable().Load(static_cast<unsigned>(base + IDS_PRODUCT_NAME), &tip);
+    return tip;
+  };
+  setup.FormCreate();
+
+  ChannelWindow form3;
+  Require(form3.Create(instance, owner, language.LanguageId()), "TForm3");
+  setup.SetChannelWindow(&form3);
+  PlainForm movie;
+  Require(movie.Create(instance, "TMovie", "Movie", WS_POPUP | WS_CAPTION, 0, 329, 202, owner,
+                       static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))),
+          "TMovie");
+  PlainForm player;
+  Require(player.Create(instance, "TPLAYER", "PLAYER", WS_POPUP, WS_EX_TOPMOST, 200, 92, owner,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
+          "TPLAYER");
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+
+  // The application releases its forms last-created first.
+  setup.SetChannelWindow(nullptr);
+  player.Destroy();
+  movie.Destroy();
+  form3.Destroy();
+  setup.Destroy();
+  led.Destroy();
+  application.Destroy();
+  return 0;
+}
+
+}  // namespace
+}  // namespace kd
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  try {
+    kd::WinWindowSystem windows;
+    kd::WinMessageBoxes boxes;
+    const std::string tail = kd::CommandTail(GetCommandLineA());
+    if (kd::DecideStart(tail, windows, boxes) != kd::StartKind::Run) return 0;
+    return kd::RunKeydeck(instance);
+  } catch (const std::exception& e) {
+    kd::ShowErrorBox(e.what());
+  } catch (...) {
+    kd::ShowErrorBox("Unexpected error");
+  }
+  return 0;
+}

@@ -1,0 +1,366 @@
+#include "keydeck/shell/win/setup_form.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "common/win/scoped.h"
+#include "kbdrelay/kbdrelay.h"
+#include "keydeck/actions/launch_targets.h"
+#include "keydeck/shell/messages.h"
+#include "keydeck/shell/startup.h"
+#include "keydeck/shell/win/tray.h"
+#include "keyhook/keyhook.h"
+
+namespace kd {
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kClientWidth = 124;
+constexpr int kClientHeight = 89;
+constexpr UINT kDriverUsagePage = 0xFF02;
+constexpr UINT kFeatureUsagePage = 0xFF01;
+constexpr UINT kFeatureUsage = 1;
+constexpr UINT kFirstMenuCommand = 100;
+constexpr int kUrlFilterIndex = 7;
+constexpr const char* kExitFallbackText = "Do you want to exit?";
+
+struct PlaceItem {
+  const char* Name;
+  int Code;
+};
+constexpr PlaceItem kPlaceItems[] = {
+    {"Upperleft1", 1}, {"Upperright1", 2}, {"Lowerleft1", 3}, {"Lowerright1", 0}, {"Center1", 4}};
+
+// Adds the visible items of `parent` to a new popup menu; `commands` maps
+// command id - kFirstMenuCommand to the item's name.
+HMENU BuildPopup(const MenuItem& parent, std::vector<std::string>& commands) {
+  HMENU menu = CreatePopupMenu();
+  UINT position = 0;
+  for (const MenuItem& item : parent.Items) {
+    if (!item.Visible) continue;
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+    info.fType = item.RadioGroup != 0 ? MFT_RADIOCHECK : MFT_STRING;
+    info.fState = item.Checked ? MFS_CHECKED : MFS_UNCHECKED;
+    info.wID = kFirstMenuCommand + static_cast<UINT>(commands.size());
+    commands.push_back(item.Name);
+    std::string caption = item.Caption;
+    info.dwTypeData = caption.data();
+    if (!item.Items.empty()) {
+      info.fMask |= MIIM_SUBMENU;
+      info.hSubMenu = BuildPopup(item, commands);
+    }
+    InsertMenuItemA(menu, position++, TRUE, &info);
+  }
+  return menu;
+}
+
+// The open dialog's filter: the settings' "|"-separated text with NULs.
+std::vector<char> DialogFilter(const std::string& text) {
+  std::vector<char> filter(text.begin(), text.end());
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.push_back('\0');
+  filter.push_back('\0');
+  return filter;
+}
+
+}  // namespace
+
+SetupForm::SetupForm(WinActions& actions, LanguageInfo& language, WinOsd& osd, LedWindow& led,
+                     HWND application)
+    : actions_(actions),
+      language_(language),
+      osd_(osd),
+      led_(led),
+      application_(application),
+      store_(registry_, *this, menu_, language_, strings_),
+      dispatcher_(*this, screen_) {}
+
+bool SetupForm::Create(HINSTANCE instance, HWND owner) {
+  instance_ = instance;
+  RegisterFormClass(instance, kSetupFrmClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+  RECT r = {0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, kStyle, FALSE, 0);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+  if (!CreateForm(instance, kSetupFrmClass, kSetupFrmTitle, kStyle, 0, x, y, kClientWidth, kClientHeight,
+                  owner))
+    return false;
+  // Timer3 runs from creation with its design-time interval.
+  SetTimer(hwnd_, kTimer3, kTimer3StartMs, nullptr);
+  return true;
+}
+
+void SetupForm::FormCreate() {
+  LoadHookProcedure(hwnd_);
+  osd_->OsdX = screen_.Width() - 200;
+  osd_->OsdY = screen_.Height() - 100;
+  osd_.SetWindow(hwnd_);
+  actions_.OpenMixer(hwnd_);
+  ShowWindow(application_, SW_HIDE);
+
+  WinProcessRunner runner;
+  WinMessageBoxes boxes;
+  if (!LoadWithImport([this] { return LoadAndApply(); }, WindowsDirectory(), runner, boxes)) {
+    ShowWindow(hwnd_, SW_HIDE);
+    PostQuitMessage(0);  // the steps below still run before the loop sees it
+  }
+  InitDriver(hwnd_, kWmKdDriver, kDriverUsagePage);
+  SetTimer(hwnd_, kTimer2, 2000, nullptr);
+}
+
+bool SetupForm::LoadAndApply() {
+  if (!store_.LoadSettings()) return false;
+  const Settings& s = store_.Current();
+  Osd& osd = osd_.Display();
+  osd.Font.FaceName = s.FontFace;
+  osd.Font.Size = s.FontSize;
+  osd.Font.Style = s.FontStyle;
+  osd.Font.Color = s.FontColor;
+  osd.Font.CharSet = s.FontCharSet;
+  osd.Enabled = menu_.IsChecked("Enable1");
+  ActionEngine& engine = actions_.Engine();
+  engine.SetPlayer(s.Player);
+  engine.SetLanguageId(language_.LanguageId());
+  return true;
+}
+
+void SetupForm::Timer2Timer() {
+  led_.FormShow();
+  KillTimer(hwnd_, kTimer2);
+}
+
+void SetupForm::Timer3Timer() {
+  KillTimer(hwnd_, kTimer3);
+  BYTE report[5] = {3, 4, 0, 0, 0};
+  SetKbdFeatures(kFeatureUsagePage, kFeatureUsage, report);
+  const auto interval = static_cast<UINT>(store_.Current().Interval);
+  if (interval != 0) SetTimer(hwnd_, kTimer3, interval, nullptr);
+}
+
+void SetupForm::Exit1Click() {
+  std::string text;
+  {
+    common::ScopedLibrary comdlg(LoadLibraryA("ComDlg32.dll"));
+    char buf[128] = {};
+    if (comdlg && LoadStringA(comdlg.get(), 259, buf, sizeof buf) > 0) text = buf;
+  }
+  if (text.empty()) text = kExitFallbackText;
+  if (MessageBoxA(hwnd_, text.c_str(), "Message", MB_YESNO) == IDYES) {
+    ShowWindow(hwnd_, SW_HIDE);
+    PostQuitMessage(0);
+  }
+}
+
+void SetupForm::FormDestroy() {
+  HWND led = FindWindowA(kRFLedClass, kRFLedTitle);
+  if (store_.Current().MenuFlag) Tray().Delete(hwnd_, kTrayMenuId);
+  Tray().Delete(hwnd_, LedWindow::kTrayId);
+  if (led) PostMessageA(led, WM_QUIT, 0, 0);
+  UnLoadHookProcedure();
+  actions_.CloseMixer();
+}
+
+LRESULT SetupForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (osd_.OnTimer(wParam)) return 0;
+      if (wParam == kTimer2) Timer2Timer();
+      if (wParam == kTimer3) Timer3Timer();
+      return 0;
+    case WM_CLOSE:
+      ShowWindow(hwnd_, SW_HIDE);  // closing a secondary form only hides it
+      return 0;
+    case WM_DESTROY:
+      FormDestroy();
+      return 0;
+    default: {
+      const Settings& s = store_.Current();
+      MenuPlacement placement{s.MenuLocX, s.MenuLocY, static_cast<int>(menu_.Root().Items.size())};
+      if (dispatcher_.Dispatch(message, wParam, lParam, s.Hotkeys, placement)) return 0;
+      return FormWindow::Handle(message, wParam, lParam);
+    }
+  }
+}
+
+// ---- Menu ----
+
+void SetupForm::OpenSetupMenu(int x, int y) {
+  std::vector<std::string> commands;
+  HMENU menu = BuildPopup(menu_.Root(), commands);
+  // The menu closes properly only when its owner is the foreground window.
+  SetForegroundWindow(hwnd_);
+  const UINT command = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, hwnd_, nullptr));
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  if (command >= kFirstMenuCommand && command - kFirstMenuCommand < commands.size())
+    OnMenuItem(commands[command - kFirstMenuCommand]);
+}
+
+void SetupForm::OnMenuItem(const std::string& name) {
+  for (const PlaceItem& place : kPlaceItems) {
+    if (name == place.Name) {
+      menu_.SelectRadio(name);
+      osd_->SetLocation(place.Code, screen_.Width(), screen_.Height());
+      return;
+    }
+  }
+  if (name == "Exit1") return Exit1Click();
+  if (name == "Font1") return Font1Click();
+  if (name == "Led") return LedClick();
+  if (name == "Enable1") {
+    osd_->Enabled = menu_.Toggle(name);
+    return;
+  }
+  if (name == "FullScreen") {
+    store_.Current().FullScreen = menu_.Toggle(name);
+    return;
+  }
+  if (name == "CDPanel" || name == "Loop" || name == "AutoPlay") {
+    menu_.Toggle(name);
+    return;
+  }
+  if (name == "BDefault") return DefaultClick(true);
+  if (name == "EDefault") return DefaultClick(false);
+  if (name == "BCustom" || name == "ECustom") {
+    const bool browser = name == "BCustom";
+    ChooseFileForRow(browser ? 3 : 4);
+    menu_.SetChecked(browser ? "BDefault" : "EDefault", false);
+    menu_.SetChecked(name, true);
+    return;
+  }
+  static const char* const kApplications[] = {"Application1", "Application2", "Application3",
+                                              "Application4", "Application5"};
+  static const int kApplicationRows[] = {0, 1, 2, 5, 6};
+  for (int i = 0; i < 5; ++i)
+    if (name == kApplications[i]) return ChooseFileForRow(kApplicationRows[i]);
+}
+
+void SetupForm::Font1Click() {
+  Osd& osd = osd_.Display();
+  if (!RunOsdFontDialog(hwnd_, osd.Font)) return;
+  Settings& s = store_.Current();
+  s.FontFace = osd.Font.FaceName;
+  s.FontSize = osd.Font.Size;
+  s.FontStyle = osd.Font.Style;
+  s.FontColor = osd.Font.Color;
+  s.FontCharSet = osd.Font.CharSet;
+  store_.SaveSettings();
+}
+
+void SetupForm::LedClick() {
+  if (menu_.Toggle("Led"))
+    led_.FormShow();
+  else
+    led_.Hide();
+}
+
+void SetupForm::DefaultClick(bool browser) {
+  menu_.SetChecked(browser ? "BDefault" : "EDefault", true);
+  menu_.SetChecked(browser ? "BCustom" : "ECustom", false);
+  ActionEngine& engine = actions_.Engine();
+  engine.RunControlPanel(browser ? "Inetcpl.cpl" : "Inetcpl.cpl,@0,4");
+  const int row = browser ? 3 : 4;
+  ActionEntry entry = engine.Entry(row) ? *engine.Entry(row) : ActionEntry{};
+  entry.Function = browser ? 20 : 21;
+  entry.Caption = browser ? "WWW" : "Email";
+  engine.SetEntry(row, entry);
+  store_.SaveSettings();
+}
+
+void SetupForm::ChooseFileForRow(int row) {
+  char file[MAX_PATH] = {};
+  std::vector<char> filter = DialogFilter(store_.Current().OpenDialogFilter);
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // accepted by every version
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = filter.data();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_NOVALIDATE | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameA(&ofn)) return;
+  ActionEngine& engine = actions_.Engine();
+  ActionEntry entry = engine.Entry(row) ? *engine.Entry(row) : ActionEntry{};
+  entry.Function = 2;
+  if (static_cast<int>(ofn.nFilterIndex) == kUrlFilterIndex) {
+    entry.Caption = FileNamePart(file);
+    entry.LinkTo = entry.Caption;
+  } else {
+    entry.Caption = FileTitle(file);
+    entry.LinkTo = file;
+  }
+  engine.SetEntry(row, entry);
+  store_.SaveSettings();
+}
+
+// ---- Dispatch targets ----
+
+bool SetupForm::EntryFunction(int row, int32_t* function) const {
+  ActionEngine& engine = actions_.Engine();
+  const ActionEntry* entry = engine.Entry(row);
+  if (!entry || row >= engine.EntryCount()) return false;
+  *function = entry->Function;
+  return true;
+}
+
+bool SetupForm::RunEntry(int row) {
+  if (row >= actions_.Engine().EntryCount()) return false;
+  return actions_.Engine().RunEntry(row);
+}
+
+std::string SetupForm::OsdCaption() const { return actions_.Engine().OsdCaption(); }
+uint32_t SetupForm::MasterVolume() { return actions_.Engine().MasterVolume(); }
+void SetupForm::MediaStop() { actions_.Engine().MediaStop(); }
+void SetupForm::ShowOsdText(const std::string& text) { osd_->ShowOsdText(text); }
+void SetupForm::ShowVolumeBar(int level) { osd_->ShowVolumeBar(level); }
+
+void SetupForm::ShowChannelSetting() {
+  if (form3_) form3_->ShowToFront();
+}
+
+void SetupForm::HideChannelSetting() {
+  if (form3_) form3_->Hide();
+}
+
+void SetupForm::SetWarningLamps(bool keyboard, bool mouse) { led_.SetWarnings(keyboard, mouse); }
+void SetupForm::SetLockFlags(uint8_t flags) { led_.SetLockFlags(flags); }
+uint32_t SetupForm::GetNumLock() { return static_cast<uint32_t>(GetNUMLock()); }
+bool SetupForm::ReloadSettings() { return LoadAndApply(); }
+
+// ---- Settings services ----
+
+void SetupForm::ClearEntries() { actions_.Engine().ClearEntries(); }
+
+void SetupForm::AddEntry(const HotkeyRow& row) {
+  actions_.Engine().AddEntry(row.Caption, row.LinkTo, row.Function, 0);
+}
+
+bool SetupForm::GetEntry(int index, HotkeyRow* row) const {
+  const ActionEngine& engine = actions_.Engine();
+  const ActionEntry* entry = engine.Entry(index);
+  if (!entry) return false;
+  *row = {entry->Caption, entry->LinkTo, entry->Function};
+  return true;
+}
+
+void SetupForm::WriteMciExtension() { WriteProfileStringA("mci extensions", "dat", "MPEGVideo"); }
+
+void SetupForm::ApplyOsdLocation(int32_t msgLoc) {
+  osd_->SetLocation(msgLoc, screen_.Width(), screen_.Height());
+}
+
+std::string SetupForm::FileTypeName(const std::string& extension) {
+  return actions_.Engine().FileTypeName(extension);
+}
+
+void SetupForm::RegisterCdAutoPlay(int32_t) {
+  // The audio-CD AutoPlay registration belongs to the media-player
+  // control, which the action engine does not offer yet.
+}
+
+}  // namespace kd
