@@ -1,0 +1,205 @@
+#include "sweepall/system_services.h"
+
+#include <string_view>
+
+#include "common/text.h"
+#include "sweepall/script_text.h"
+
+namespace sweepall {
+
+namespace {
+
+constexpr unsigned kExitReboot = 2;
+constexpr unsigned kExitRebootForce = 6;  // reboot | force
+
+// Every string of a list of zero-terminated strings, ended by an empty one.
+bool ListHolds(const std::string& list, std::string_view id) {
+  std::size_t pos = 0;
+  while (pos < list.size()) {
+    const std::size_t end = list.find('\0', pos);
+    const std::string_view item(list.data() + pos,
+                                (end == std::string::npos ? list.size() : end) - pos);
+    if (item.empty()) break;
+    if (common::EqualsIgnoreCase(item, id)) return true;
+    if (end == std::string::npos) break;
+    pos = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+int SystemServices::LocateInfFile(const std::string& name) {
+  std::string path;
+  bool fits;
+  if (CharAt(name, 1) == ':') {
+    fits = JoinWithin(kPathCapacity, &path, {name});
+  } else {
+    // A drive root such as "C:\" already ends in a backslash.
+    const std::string dir = system_.CurrentDirectory();
+    fits = JoinWithin(kPathCapacity, &path, {dir, dir.size() > 3 ? "\\" : "", name});
+  }
+  if (!fits || !files_.AnyMatch(path)) {
+    fits = JoinWithin(kPathCapacity, &path, {system_.WindowsDirectory(), "\\inf\\", name});
+    if (!fits || !files_.AnyMatch(path)) return 0;
+  }
+  locatedInf_ = path;
+  return 1;
+}
+
+DeviceSearch SystemServices::FindDeviceByHardwareId(const std::string& hardwareId) {
+  DeviceSearch result;
+  result.error = devices_.OpenPresentDevices();
+  if (result.error != kOk) return result;
+  for (std::uint32_t index = 0;; ++index) {
+    std::string ids;
+    const long r = devices_.ReadHardwareIds(index, &ids);
+    if (r == kErrorInvalidData) continue;  // a device without hardware IDs
+    if (r != kOk) {
+      result.error = r;
+      break;
+    }
+    if (ListHolds(ids, hardwareId)) {
+      result.found = true;
+      break;
+    }
+  }
+  devices_.ClosePresentDevices();
+  return result;
+}
+
+bool SystemServices::InstallRootDevice(const std::string& hardwareId,
+                                       const std::string& infPath) {
+  long error = devices_.BeginRootDevice(infPath);
+  if (error == kOk) error = devices_.SetHardwareId(hardwareId);
+  if (error == kOk) error = devices_.RegisterDevice();
+  if (error == kOk) {
+    error = devices_.UpdateDriver(hardwareId, infPath);
+    // A failed install must leave no device behind; the update's error
+    // is the one reported.
+    if (error != kOk) devices_.RemoveDevice();
+  }
+  devices_.EndRootDevice();
+  return error == kOk;
+}
+
+int SystemServices::UpdateDeviceDriver(const std::string& infPath,
+                                       const std::string& hardwareId) {
+  if (!LocateInfFile(infPath)) return 0;
+  const std::string inf = locatedInf_;
+  const DeviceSearch search = FindDeviceByHardwareId(hardwareId);
+  if (search.found) return devices_.UpdateDriver(hardwareId, inf) == kOk ? 1 : 0;
+  if (search.error != kErrorNoMoreItems) return 0;
+  return InstallRootDevice(hardwareId, inf) ? 1 : 0;
+}
+
+int SystemServices::ResetKeySecurity(RegKey root, const std::string& subkey) {
+  if (!system_.IsNtFamily()) return 0;
+  RegKey key = 0;
+  if (registry_.OpenKey(root, subkey, kWriteDac, &key) != kOk) return 0;
+  const long r = registry_.ResetSecurity(key);
+  registry_.CloseKey(key);
+  return r == kOk ? 1 : 0;
+}
+
+long SystemServices::ResetKeySecurityTree(RegKey root, const std::string& subkey) {
+  if (subkey.empty()) return kErrorBadKey;
+  RegKey key = 0;
+  long r = registry_.OpenKey(root, subkey, kEnumerateAndDelete, &key);
+  if (r != kOk) return r;
+  for (std::uint32_t index = 0;; ++index) {
+    std::string name;
+    r = registry_.EnumSubkey(key, index, &name);
+    if (r == kErrorNoMoreItems) break;
+    if (r != kOk) {
+      registry_.CloseKey(key);
+      return r;
+    }
+    // A subkey that can't be reset doesn't stop the walk.
+    ResetKeySecurity(key, name);
+    ResetKeySecurityTree(key, name);
+  }
+  ResetKeySecurity(root, subkey);
+  registry_.CloseKey(key);
+  return kOk;
+}
+
+long SystemServices::DeleteKeyTree(RegKey root, const std::string& subkey) {
+  if (subkey.empty()) return kErrorBadKey;
+  RegKey key = 0;
+  long r = registry_.OpenKey(root, subkey, kEnumerateAndDelete, &key);
+  if (r != kOk) return r;
+  // Index 0 every time: the subkey just deleted no longer counts. A name
+  // that comes back after its deletion reported success would loop.
+  std::string previous;
+  for (bool first = true;; first = false) {
+    std::string name;
+    r = registry_.EnumSubkey(key, 0, &name);
+    if (r == kErrorNoMoreItems) break;
+    if (r == kOk && !first && common::EqualsIgnoreCase(name, previous)) r = kErrorAccessDenied;
+    if (r == kOk) r = DeleteKeyTree(key, name);
+    previous = name;
+    if (r != kOk) {
+      registry_.CloseKey(key);
+      return r;
+    }
+  }
+  r = registry_.DeleteKey(root, subkey);
+  registry_.CloseKey(key);
+  return r;
+}
+
+long SystemServices::RestoreAudioCdPlayCommand() {
+  RegKey key = 0;
+  long r = registry_.OpenKey(kClassesRoot, "AudioCD\\shell\\play\\command",
+                             kKeyAllAccess, &key);
+  if (r != kOk) return r;
+  std::string command;
+  const bool fits =
+      system_.IsNtFamily()
+          ? JoinWithin(kPathCapacity, &command, {system_.SystemDirectory(), "\\cdplayer /play %1"})
+          : JoinWithin(kPathCapacity, &command, {system_.WindowsDirectory(), "\\cdplayer /play"});
+  r = fits ? registry_.SetString(key, "", command) : kErrorFilenameTooLong;
+  registry_.CloseKey(key);
+  return r;
+}
+
+std::string SystemServices::GetProgramsFolder() {
+  const bool nt = system_.IsNtFamily();
+  const RegKey root = nt ? kLocalMachine : kUsers;
+  const char* path =
+      nt ? "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+         : ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  RegKey key = 0;
+  // Full access is asked on purpose: a user who may not write there gets
+  // the fixed folder instead.
+  if (registry_.OpenKey(root, path, kKeyAllAccess, &key) != kOk)
+    return nt ? "c:\\WinNT\\start" : "c:\\Windows\\start";
+  std::string folder;
+  if (registry_.QueryString(key, nt ? "Common Programs" : "Programs",
+                            kPathCapacity, &folder) != kOk)
+    folder.clear();
+  registry_.CloseKey(key);
+  if (folder.size() >= kPathCapacity) folder.clear();
+  return folder;
+}
+
+bool SystemServices::OpenControlPanelApplet(const std::string& text) {
+  std::string command;
+  const bool fits =
+      text.empty()
+          ? JoinWithin(kPathCapacity, &command, {"rundll32.exe shell32.dll,Control_RunDLL"})
+          : JoinWithin(kPathCapacity, &command,
+                       {"rundll32.exe shell32.dll,Control_RunDLL", " ", text});
+  if (!fits) return false;
+  return programs_.Start(command) >= 32;
+}
+
+bool SystemServices::RestartWithShutdownPrivilege() {
+  if (!power_.EnableShutdownPrivilege()) return false;
+  return power_.ExitWindows(kExitRebootForce);
+}
+
+bool SystemServices::RequestRestart() { return power_.ExitWindows(kExitReboot); }
+
+}  // namespace sweepall

@@ -1,0 +1,58 @@
+// The system services the uninstall script's sections call: driver update,
+// registry security reset, key-tree deletion, the audio-CD play command,
+// the Programs folder, control-panel applets and restart. Each reports
+// through its result only; the caller logs.
+#pragma once
+
+#include <string>
+
+#include "sweepall/platform.h"
+
+namespace sweepall {
+
+struct DeviceSearch {
+  bool found = false;
+  long error = kOk;  // kErrorNoMoreItems when no present device has the ID
+};
+
+class SystemServices {
+ public:
+  SystemServices(Registry& registry, FileSystem& files, SystemInfo& system,
+                 Programs& programs, DeviceSetup& devices, Power& power)
+      : registry_(registry), files_(files), system_(system),
+        programs_(programs), devices_(devices), power_(power) {}
+
+  bool IsNtFamily() { return system_.IsNtFamily(); }
+
+  // 1 on success, 0 on failure.
+  int UpdateDeviceDriver(const std::string& infPath, const std::string& hardwareId);
+  // 1 with the path stored in located_inf(), or 0.
+  int LocateInfFile(const std::string& name);
+  const std::string& located_inf() const { return locatedInf_; }
+  DeviceSearch FindDeviceByHardwareId(const std::string& hardwareId);
+  bool InstallRootDevice(const std::string& hardwareId, const std::string& infPath);
+
+  // 1 on success, 0 on failure or on the 9x family.
+  int ResetKeySecurity(RegKey root, const std::string& subkey);
+  // Registry result codes: 0 on success, kErrorBadKey for an empty path.
+  long ResetKeySecurityTree(RegKey root, const std::string& subkey);
+  long DeleteKeyTree(RegKey root, const std::string& subkey);
+  long RestoreAudioCdPlayCommand();
+  // May be empty when the Shell Folders key holds no such value.
+  std::string GetProgramsFolder();
+  bool OpenControlPanelApplet(const std::string& text);
+  bool RestartWithShutdownPrivilege();
+  // The 9x family's restart: no privilege, no force.
+  bool RequestRestart();
+
+ private:
+  Registry& registry_;
+  FileSystem& files_;
+  SystemInfo& system_;
+  Programs& programs_;
+  DeviceSetup& devices_;
+  Power& power_;
+  std::string locatedInf_;
+};
+
+}  // namespace sweepall

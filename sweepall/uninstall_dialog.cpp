@@ -1,0 +1,113 @@
+#include "sweepall/uninstall_dialog.h"
+
+#include "common/text.h"
+#include "sweepall/script_text.h"
+
+namespace sweepall {
+
+namespace {
+
+constexpr char kEnumKey[] = "System\\CurrentControlSet\\Enum";
+
+}  // namespace
+
+void UninstallDialog::Start(const std::string& commandLine) {
+  runner_.Reset();
+  header_ = ScriptHeader{};
+  lines_.clear();
+  p_.view.SetCaption(kDialogCaption);
+  if (!ReadScript(commandLine)) {
+    p_.view.AddStatusLine("INI file missing !");
+    p_.view.AddStatusLine(commandLine);
+    return;
+  }
+  ReadHeader();
+  ActOnOption();
+}
+
+void UninstallDialog::OnOk() {
+  runner_.Run(lines_, header_);
+  p_.view.AddStatusLine("Uninstall Successful !");
+  if (runner_.end_after_run()) p_.view.Close(0);
+}
+
+bool UninstallDialog::ReadScript(const std::string& commandLine) {
+  std::string bytes;
+  bool read = p_.files.ReadWhole(commandLine, kMaxScriptBytes, &bytes);
+  std::string path;
+  if (!read && JoinWithin(kPathCapacity, &path, {p_.system.WindowsDirectory(), "\\", commandLine}))
+    read = p_.files.ReadWhole(path, kMaxScriptBytes, &bytes);
+  if (!read) read = p_.files.ReadWhole("Sweepall.ini", kMaxScriptBytes, &bytes);
+  if (read) lines_ = SplitScriptLines(bytes);
+  return read;
+}
+
+void UninstallDialog::ReadHeader() {
+  std::string key;
+  std::string value;
+  // Line 0 opens the header; it ends at the next section line.
+  for (std::size_t i = 1; i < lines_.size() && CharAt(lines_[i], 0) != '['; ++i) {
+    ParseHeaderLine(lines_[i], &key, &value);
+    if (common::EqualsIgnoreCase(key, "Name")) {
+      header_.name = value.substr(0, 255);
+      p_.view.SetGroupCaption(header_.name);
+    } else if (common::EqualsIgnoreCase(key, "Option")) {
+      header_.option = TextToInt(value);
+    } else if (common::EqualsIgnoreCase(key, "Uninstall")) {
+      header_.uninstall = value;
+    }
+  }
+}
+
+void UninstallDialog::ActOnOption() {
+  switch (header_.option) {
+    case 0:
+      p_.view.AddStatusLine("Normal Uninstall !");
+      p_.view.TickTaskBoxes();
+      return;
+    case 1:
+      if (p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name))
+        runner_.Run(lines_, header_);
+      break;
+    case 2:
+      runner_.Run(lines_, header_);
+      break;
+    case 3:
+      if (p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name)) {
+        // Read before the run: the run deletes the key that holds it.
+        std::string command;
+        const bool haveCommand = ReadFollowUpCommand(&command);
+        if (haveCommand) p_.view.AddStatusLine(command);
+        runner_.Run(lines_, header_);
+        if (haveCommand) p_.programs.Start(command);
+      }
+      break;
+    case 5:
+      if (MayChangeDeviceSecurity() &&
+          p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name))
+        runner_.Run(lines_, header_);
+      break;
+    default:
+      return;  // the run starts on OK
+  }
+  p_.view.Close(0);
+}
+
+bool UninstallDialog::ReadFollowUpCommand(std::string* command) {
+  std::string path;
+  if (!JoinWithin(kPathCapacity, &path, {kUninstallKeyPrefix, header_.uninstall})) return false;
+  RegKey key = 0;
+  if (p_.registry.OpenKey(kLocalMachine, path, kKeyRead, &key) != kOk) return false;
+  const long r = p_.registry.QueryString(key, "Sweepall", kPathCapacity, command);
+  p_.registry.CloseKey(key);
+  return r == kOk && !command->empty();
+}
+
+bool UninstallDialog::MayChangeDeviceSecurity() {
+  RegKey key = 0;
+  if (p_.registry.OpenKey(kLocalMachine, kEnumKey, kWriteDac, &key) != kOk) return false;
+  p_.registry.CloseKey(key);
+  return true;
+}
+
+}  // namespace sweepall

@@ -1,0 +1,55 @@
+// What the uninstall dialog does: reads the script named on the command
+// line, its header and its Option, and runs the script at start or on OK.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sweepall/platform.h"
+#include "sweepall/script_runner.h"
+#include "sweepall/system_services.h"
+#include "sweepall/uninstall_log.h"
+
+namespace sweepall {
+
+inline constexpr char kDialogCaption[] = "Sweepall Ver 2.51";
+// Scripts are small; a larger file is read up to this size only.
+inline constexpr std::size_t kMaxScriptBytes = 4u << 20;
+
+class UninstallDialog {
+ public:
+  explicit UninstallDialog(Platform& platform)
+      : p_(platform),
+        services_(platform.registry, platform.files, platform.system,
+                  platform.programs, platform.devices, platform.power),
+        log_(platform.log),
+        runner_(platform, services_, log_) {}
+
+  // Called while the dialog is created and not yet shown. Options 1, 2, 3
+  // and 5 close it again through the view before it appears.
+  void Start(const std::string& commandLine);
+  // "OK": runs the whole script again.
+  void OnOk();
+  // "Uninstall Log File": every click turns logging on.
+  void OnLogBoxClicked() { log_.Enable(); }
+
+  const ScriptHeader& header() const { return header_; }
+  const std::vector<std::string>& lines() const { return lines_; }
+  bool logging() const { return log_.enabled(); }
+
+ private:
+  bool ReadScript(const std::string& commandLine);
+  void ReadHeader();
+  void ActOnOption();
+  bool ReadFollowUpCommand(std::string* command);
+  bool MayChangeDeviceSecurity();
+
+  Platform& p_;
+  SystemServices services_;
+  UninstallLog log_;
+  ScriptRunner runner_;
+  ScriptHeader header_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace sweepall

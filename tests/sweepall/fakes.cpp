@@ -1,0 +1,355 @@
+#include "tests/sweepall/fakes.h"
+
+#include <algorithm>
+
+namespace sweepall::fakes {
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+namespace {
+
+std::string RootName(RegKey root) {
+  switch (root) {
+    case kClassesRoot: return "hkcr";
+    case kCurrentUser: return "hkcu";
+    case kLocalMachine: return "hklm";
+    case kUsers: return "hku";
+    default: return "";
+  }
+}
+
+}  // namespace
+
+// ---- registry ----
+
+bool FakeRegistry::Resolve(const std::string& base, const std::string& path,
+                           std::string* full) {
+  *full = base;
+  if (path.empty()) return true;
+  std::size_t pos = 0;
+  while (pos <= path.size()) {
+    std::size_t end = path.find('\\', pos);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(pos, end - pos);
+    // Empty parts ("a\\b", a trailing "\") and over-long names are refused
+    // by the real registry too.
+    if (part.empty() || part.size() > 255) return false;
+    *full += "\\" + Lower(part);
+    pos = end + 1;
+  }
+  return true;
+}
+
+bool FakeRegistry::PathOf(RegKey key, std::string* path) const {
+  const std::string root = RootName(key);
+  if (!root.empty()) {
+    *path = root;
+    return true;
+  }
+  const auto it = handles_.find(key);
+  if (it == handles_.end()) return false;
+  *path = it->second.first;
+  return true;
+}
+
+std::vector<std::string> FakeRegistry::ChildrenOf(const std::string& full) const {
+  std::vector<std::string> children;
+  const std::string prefix = full + "\\";
+  for (const auto& [path, key] : keys_)
+    if (path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos)
+      children.push_back(path);
+  return children;
+}
+
+void FakeRegistry::AddKey(const std::string& fullPath) {
+  const std::size_t cut = fullPath.find('\\');
+  std::string path = Lower(fullPath.substr(0, cut));
+  if (cut == std::string::npos) return;
+  std::size_t pos = cut + 1;
+  while (pos <= fullPath.size()) {
+    std::size_t end = fullPath.find('\\', pos);
+    if (end == std::string::npos) end = fullPath.size();
+    const std::string part = fullPath.substr(pos, end - pos);
+    path += "\\" + Lower(part);
+    if (!keys_.count(path)) keys_[path].name = part;
+    pos = end + 1;
+  }
+}
+
+FakeRegistry::Key* FakeRegistry::Find(const std::string& fullPath) {
+  const auto it = keys_.find(Lower(fullPath));
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
+void FakeRegistry::SetValue(const std::string& fullPath, const std::string& name,
+                            const std::string& text) {
+  AddKey(fullPath);
+  Find(fullPath)->values[Lower(name)] = text;
+}
+
+bool FakeRegistry::HasKey(const std::string& fullPath) const {
+  return keys_.count(Lower(fullPath)) > 0;
+}
+
+bool FakeRegistry::HasValue(const std::string& fullPath, const std::string& name) const {
+  const auto it = keys_.find(Lower(fullPath));
+  return it != keys_.end() && it->second.values.count(Lower(name)) > 0;
+}
+
+std::string FakeRegistry::Value(const std::string& fullPath, const std::string& name) const {
+  const auto it = keys_.find(Lower(fullPath));
+  if (it == keys_.end()) return "<no key>";
+  const auto v = it->second.values.find(Lower(name));
+  return v == it->second.values.end() ? "<no value>" : v->second;
+}
+
+long FakeRegistry::OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
+                           RegKey* key) {
+  std::string base;
+  if (!PathOf(parent, &base)) return kErrorInvalidHandle;
+  std::string full;
+  if (!Resolve(base, path, &full)) return kErrorFileNotFound;
+  const auto it = keys_.find(full);
+  if (it == keys_.end()) {
+    if (full.find('\\') == std::string::npos) {  // a root opened by ""
+      *key = nextHandle_++;
+      handles_[*key] = {full, access};
+      return kOk;
+    }
+    return kErrorFileNotFound;
+  }
+  if (access & it->second.denied) return kErrorAccessDenied;
+  *key = nextHandle_++;
+  handles_[*key] = {full, access};
+  return kOk;
+}
+
+void FakeRegistry::CloseKey(RegKey key) { handles_.erase(key); }
+
+long FakeRegistry::EnumSubkey(RegKey key, std::uint32_t index, std::string* name) {
+  std::string full;
+  if (!PathOf(key, &full)) return kErrorInvalidHandle;
+  if (failEnumWith != kOk) return failEnumWith;
+  const std::vector<std::string> children = ChildrenOf(full);
+  if (index >= children.size()) return kErrorNoMoreItems;
+  *name = keys_.at(children[index]).name;
+  if (name->size() > maxNameLength) return kErrorMoreData;
+  return kOk;
+}
+
+long FakeRegistry::DeleteKey(RegKey parent, const std::string& path) {
+  std::string base;
+  if (!PathOf(parent, &base)) return kErrorInvalidHandle;
+  std::string full;
+  if (path.empty() || !Resolve(base, path, &full)) return kErrorFileNotFound;
+  if (!keys_.count(full)) return kErrorFileNotFound;
+  const std::vector<std::string> children = ChildrenOf(full);
+  if (!children.empty() && system_.nt) return kErrorAccessDenied;
+  // The 9x family takes the whole subtree.
+  const std::string prefix = full + "\\";
+  for (auto it = keys_.begin(); it != keys_.end();) {
+    if (it->first.compare(0, prefix.size(), prefix) == 0) {
+      deleted.push_back(it->first);
+      it = keys_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  keys_.erase(full);
+  deleted.push_back(full);
+  return kOk;
+}
+
+long FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text) {
+  std::string full;
+  if (!PathOf(key, &full)) return kErrorInvalidHandle;
+  const auto it = keys_.find(full);
+  if (it == keys_.end()) return kErrorFileNotFound;
+  it->second.values[Lower(name)] = text;
+  return kOk;
+}
+
+long FakeRegistry::QueryString(RegKey key, const std::string& name, std::size_t capacity,
+                               std::string* text) {
+  std::string full;
+  if (!PathOf(key, &full)) return kErrorInvalidHandle;
+  const auto it = keys_.find(full);
+  if (it == keys_.end()) return kErrorFileNotFound;
+  const auto v = it->second.values.find(Lower(name));
+  if (v == it->second.values.end()) return kErrorFileNotFound;
+  if (v->second.size() + 1 > capacity) return kErrorMoreData;
+  *text = v->second;
+  return kOk;
+}
+
+long FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
+  std::string full;
+  if (!PathOf(key, &full)) return kErrorInvalidHandle;
+  const auto it = keys_.find(full);
+  if (it == keys_.end()) return kErrorFileNotFound;
+  return it->second.values.erase(Lower(name)) ? kOk : kErrorFileNotFound;
+}
+
+long FakeRegistry::ResetSecurity(RegKey key) {
+  const auto h = handles_.find(key);
+  if (h == handles_.end()) return kErrorInvalidHandle;
+  if (!(h->second.second & kWriteDac)) return kErrorAccessDenied;
+  const auto it = keys_.find(h->second.first);
+  if (it == keys_.end()) return kErrorFileNotFound;
+  ++it->second.resets;
+  resets.push_back(h->second.first);
+  return kOk;
+}
+
+// ---- files ----
+
+void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
+                             bool readOnly) {
+  Entry e;
+  e.content = content;
+  e.readOnly = readOnly;
+  entries_[Lower(path)] = e;
+}
+
+void FakeFileSystem::AddDirectory(const std::string& path) {
+  Entry e;
+  e.directory = true;
+  entries_[Lower(path)] = e;
+}
+
+bool FakeFileSystem::ReadWhole(const std::string& path, std::size_t limit, std::string* bytes) {
+  reads.push_back(path);
+  const auto it = entries_.find(Lower(path));
+  if (it == entries_.end() || it->second.directory) return false;
+  *bytes = it->second.content.substr(0, limit);
+  return true;
+}
+
+PathKind FakeFileSystem::Probe(const std::string& path) {
+  probes.push_back(path);
+  std::string key = Lower(path);
+  // "dir\" names the directory itself, as Windows reads it.
+  while (key.size() > 1 && key.back() == '\\') key.pop_back();
+  const auto it = entries_.find(key);
+  if (it == entries_.end()) return PathKind::kMissing;
+  return it->second.directory ? PathKind::kDirectory : PathKind::kFile;
+}
+
+bool FakeFileSystem::AnyMatch(const std::string& pattern) {
+  const auto it = entries_.find(Lower(pattern));
+  return it != entries_.end() && !it->second.directory;
+}
+
+bool FakeFileSystem::ClearAttributes(const std::string& path) {
+  const auto it = entries_.find(Lower(path));
+  if (it == entries_.end()) return false;
+  it->second.readOnly = false;
+  return true;
+}
+
+bool FakeFileSystem::RemoveFile(const std::string& path) {
+  const auto it = entries_.find(Lower(path));
+  if (it == entries_.end() || it->second.directory || it->second.readOnly || it->second.locked)
+    return false;
+  entries_.erase(it);
+  return true;
+}
+
+bool FakeFileSystem::RemoveEmptyDirectory(const std::string& path) {
+  std::string key = Lower(path);
+  // "dir\" names the directory itself, as Windows reads it.
+  while (key.size() > 1 && key.back() == '\\') key.pop_back();
+  const auto it = entries_.find(key);
+  if (it == entries_.end() || !it->second.directory) return false;
+  const std::string prefix = key + "\\";
+  for (const auto& [p, e] : entries_)
+    if (p.compare(0, prefix.size(), prefix) == 0) return false;
+  entries_.erase(it);
+  return true;
+}
+
+// ---- devices ----
+
+long FakeDeviceSetup::OpenPresentDevices() {
+  calls.push_back("open-present");
+  if (openError != kOk) return openError;
+  ++openSets;
+  return kOk;
+}
+
+long FakeDeviceSetup::ReadHardwareIds(std::uint32_t index, std::string* idList) {
+  if (index >= present.size()) return kErrorNoMoreItems;
+  if (present[index].readError != kOk) return present[index].readError;
+  *idList = present[index].ids;
+  return kOk;
+}
+
+void FakeDeviceSetup::ClosePresentDevices() {
+  calls.push_back("close-present");
+  --openSets;
+}
+
+long FakeDeviceSetup::BeginRootDevice(const std::string& infPath) {
+  calls.push_back("begin " + infPath);
+  if (!infsWithClass.count(infPath)) return kErrorInvalidData;
+  ++openLists;
+  registered_ = false;
+  return kOk;
+}
+
+long FakeDeviceSetup::SetHardwareId(const std::string& hardwareId) {
+  calls.push_back("set-id " + hardwareId);
+  pendingId_ = hardwareId;
+  return kOk;
+}
+
+long FakeDeviceSetup::RegisterDevice() {
+  calls.push_back("register");
+  if (registerError != kOk) return registerError;
+  registered_ = true;
+  Device d;
+  d.ids = pendingId_ + std::string(1, '\0') + std::string(1, '\0');
+  present.push_back(d);
+  return kOk;
+}
+
+long FakeDeviceSetup::RemoveDevice() {
+  calls.push_back("remove");
+  if (registered_) present.pop_back();
+  registered_ = false;
+  return kOk;
+}
+
+void FakeDeviceSetup::EndRootDevice() {
+  calls.push_back("end");
+  if (openLists > 0) --openLists;
+}
+
+long FakeDeviceSetup::UpdateDriver(const std::string& hardwareId, const std::string& infPath) {
+  calls.push_back("update " + hardwareId + " " + infPath);
+  return updateError;
+}
+
+// ---- log ----
+
+std::vector<std::string> FakeLogFile::Lines() const {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", pos);
+    if (end == std::string::npos) {
+      lines.push_back(bytes.substr(pos) + "<no CR LF>");
+      break;
+    }
+    lines.push_back(bytes.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+}  // namespace sweepall::fakes

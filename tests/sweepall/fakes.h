@@ -1,0 +1,243 @@
+// In-memory stand-ins for the uninstaller's system interfaces. They model
+// the behaviour the logic depends on (case-insensitive names, NT refusing to
+// delete a key with subkeys, only empty directories going, ...) and record
+// what was asked of them.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sweepall/platform.h"
+
+namespace sweepall::fakes {
+
+std::string Lower(std::string s);
+
+class FakeSystemInfo : public SystemInfo {
+ public:
+  bool nt = true;
+  std::string windows = "C:\\WINDOWS";
+  std::string system = "C:\\WINDOWS\\system32";
+  std::string current = "C:\\setup";
+
+  bool IsNtFamily() override { return nt; }
+  std::string WindowsDirectory() override { return windows; }
+  std::string SystemDirectory() override { return system; }
+  std::string CurrentDirectory() override { return current; }
+};
+
+// Keys by full lower-case path ("hklm\software\x"); roots are "hkcr",
+// "hkcu", "hklm", "hku".
+class FakeRegistry : public Registry {
+ public:
+  explicit FakeRegistry(FakeSystemInfo& system) : system_(system) {}
+
+  struct Key {
+    std::string name;  // as created
+    std::map<std::string, std::string> values;  // lower-case name -> text
+    std::uint32_t denied = 0;                   // access bits refused
+    int resets = 0;                             // ResetSecurity calls
+  };
+
+  // Test set-up and inspection, by full path such as "HKLM\Software\x".
+  void AddKey(const std::string& fullPath);
+  void SetValue(const std::string& fullPath, const std::string& name, const std::string& text);
+  bool HasKey(const std::string& fullPath) const;
+  bool HasValue(const std::string& fullPath, const std::string& name) const;
+  std::string Value(const std::string& fullPath, const std::string& name) const;
+  Key* Find(const std::string& fullPath);
+  void Deny(const std::string& fullPath, std::uint32_t access) { Find(fullPath)->denied = access; }
+  std::size_t open_handles() const { return handles_.size(); }
+
+  std::vector<std::string> deleted;  // full paths in deletion order
+  std::vector<std::string> resets;   // full paths in reset order
+  long failEnumWith = kOk;           // makes EnumSubkey fail
+  std::size_t maxNameLength = 512;
+
+  long OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
+               RegKey* key) override;
+  void CloseKey(RegKey key) override;
+  long EnumSubkey(RegKey key, std::uint32_t index, std::string* name) override;
+  long DeleteKey(RegKey parent, const std::string& path) override;
+  long SetString(RegKey key, const std::string& name, const std::string& text) override;
+  long QueryString(RegKey key, const std::string& name, std::size_t capacity,
+                   std::string* text) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long ResetSecurity(RegKey key) override;
+
+ private:
+  bool PathOf(RegKey key, std::string* path) const;
+  static bool Resolve(const std::string& base, const std::string& path, std::string* full);
+  std::vector<std::string> ChildrenOf(const std::string& full) const;
+
+  FakeSystemInfo& system_;
+  std::map<std::string, Key> keys_;
+  std::map<RegKey, std::pair<std::string, std::uint32_t>> handles_;
+  RegKey nextHandle_ = 0x100;
+};
+
+class FakeFileSystem : public FileSystem {
+ public:
+  struct Entry {
+    bool directory = false;
+    bool readOnly = false;
+    bool locked = false;  // in use: deletion fails
+    std::string content;
+  };
+  void AddFile(const std::string& path, const std::string& content = "", bool readOnly = false);
+  void AddDirectory(const std::string& path);
+  void Lock(const std::string& path) { entries_[Lower(path)].locked = true; }
+  bool Exists(const std::string& path) const { return entries_.count(Lower(path)) > 0; }
+
+  std::vector<std::string> reads;  // paths asked for, in order
+  std::vector<std::string> probes;
+
+  bool ReadWhole(const std::string& path, std::size_t limit, std::string* bytes) override;
+  PathKind Probe(const std::string& path) override;
+  bool AnyMatch(const std::string& pattern) override;
+  bool ClearAttributes(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveEmptyDirectory(const std::string& path) override;
+
+ private:
+  std::map<std::string, Entry> entries_;
+};
+
+class FakePrograms : public Programs {
+ public:
+  unsigned startResult = 33;
+  std::vector<std::string> started;
+  std::vector<unsigned> pauses;
+  std::vector<std::pair<std::string, std::string>> quitPosted;
+
+  unsigned Start(const std::string& commandLine) override {
+    started.push_back(commandLine);
+    return startResult;
+  }
+  void Pause(unsigned milliseconds) override { pauses.push_back(milliseconds); }
+  void PostQuitTo(const std::string& windowClass, const std::string& title) override {
+    quitPosted.emplace_back(windowClass, title);
+  }
+};
+
+class FakeDeviceSetup : public DeviceSetup {
+ public:
+  struct Device {
+    std::string ids;  // list of zero-terminated strings
+    long readError = kOk;
+  };
+  std::vector<Device> present;
+  std::set<std::string> infsWithClass;  // INF paths whose class can be read
+  long openError = kOk;
+  long updateError = kOk;
+  long registerError = kOk;
+  std::vector<std::string> calls;  // what was asked, in order
+  int openSets = 0;                // present-device sets not yet closed
+  int openLists = 0;               // root-device lists not yet ended
+
+  long OpenPresentDevices() override;
+  long ReadHardwareIds(std::uint32_t index, std::string* idList) override;
+  void ClosePresentDevices() override;
+  long BeginRootDevice(const std::string& infPath) override;
+  long SetHardwareId(const std::string& hardwareId) override;
+  long RegisterDevice() override;
+  long RemoveDevice() override;
+  void EndRootDevice() override;
+  long UpdateDriver(const std::string& hardwareId, const std::string& infPath) override;
+
+ private:
+  bool registered_ = false;
+  std::string pendingId_;
+};
+
+class FakePower : public Power {
+ public:
+  bool privilegeGranted = true;
+  int privilegeRequests = 0;
+  std::vector<unsigned> exits;
+  bool EnableShutdownPrivilege() override {
+    ++privilegeRequests;
+    return privilegeGranted;
+  }
+  bool ExitWindows(unsigned flags) override {
+    exits.push_back(flags);
+    return true;
+  }
+};
+
+// Models a file that is emptied when opened, as the log is.
+class FakeLogFile : public LogFile {
+ public:
+  bool canOpen = true;
+  bool isOpen = false;
+  int opens = 0;
+  std::string bytes;
+  bool Open() override {
+    if (!canOpen) return false;
+    ++opens;
+    isOpen = true;
+    bytes.clear();
+    return true;
+  }
+  void Write(const std::string& data) override {
+    if (isOpen) bytes += data;
+  }
+  void Close() override { isOpen = false; }
+  // The log split at CR LF, without the final empty piece.
+  std::vector<std::string> Lines() const;
+};
+
+class FakeView : public DialogView {
+ public:
+  std::string caption;
+  std::string groupCaption = "Uninstall List";
+  std::vector<std::string> status;
+  bool boxesTicked = false;
+  std::deque<bool> answers;  // next AskYesNo results; empty means No
+  std::vector<std::pair<std::string, std::string>> questions;  // text, caption
+  std::vector<std::pair<std::string, std::string>> messages;   // text, title
+  int broughtToFront = 0;
+  bool closed = false;
+  int closeResult = -1;
+
+  void SetCaption(const std::string& text) override { caption = text; }
+  void SetGroupCaption(const std::string& text) override { groupCaption = text; }
+  void AddStatusLine(const std::string& text) override { status.push_back(text); }
+  void TickTaskBoxes() override { boxesTicked = true; }
+  bool AskYesNo(const std::string& text, const std::string& cap) override {
+    questions.emplace_back(text, cap);
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
+  void ShowMessage(const std::string& text, const std::string& title) override {
+    messages.emplace_back(text, title);
+  }
+  void BringToFront() override { ++broughtToFront; }
+  void Close(int result) override {
+    closed = true;
+    closeResult = result;
+  }
+  std::string UninstallQuestion() override { return "Remove the program?"; }
+  std::string RestartQuestion() override { return "Restart now?"; }
+};
+
+// One of everything, wired into a Platform.
+struct FakeSystem {
+  FakeSystemInfo system;
+  FakeRegistry registry{system};
+  FakeFileSystem files;
+  FakePrograms programs;
+  FakeDeviceSetup devices;
+  FakePower power;
+  FakeLogFile log;
+  FakeView view;
+  Platform platform{registry, files, system, programs, devices, power, log, view};
+};
+
+}  // namespace sweepall::fakes
