@@ -46,6 +46,17 @@ WindowsVersion::WindowsVersion(uint32_t packed, uint16_t build9x)
   name_ = VersionClassName(class_);
 }
 
+uint32_t ScalarToLevel(float scalar) {
+  if (!(scalar > 0.0f)) return 0;  // also NaN
+  if (scalar >= 1.0f) return kVolumeMax;
+  return static_cast<uint32_t>(scalar * static_cast<float>(kVolumeMax) + 0.5f);
+}
+
+float LevelToScalar(uint32_t level) {
+  if (level >= kVolumeMax) return 1.0f;
+  return static_cast<float>(level) / static_cast<float>(kVolumeMax);
+}
+
 std::optional<uint32_t> VolumeDown(VolumeControl& volume) {
   volume.SetMute(0);
   const uint32_t level = VolumeStepDown(volume.GetVolume());

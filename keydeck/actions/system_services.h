@@ -71,6 +71,11 @@ constexpr std::optional<uint32_t> VolumeStepUp(uint32_t level) {
   return level + kVolumeStep > kVolumeMax ? kVolumeMax : level + kVolumeStep;
 }
 
+// The endpoint's scalar volume (0.0..1.0) on the mixer's scale, rounded;
+// out-of-range scalars are clamped.
+uint32_t ScalarToLevel(float scalar);
+float LevelToScalar(uint32_t level);
+
 // Volume keys: unmute first, then step. Return the level written, or
 // nullopt when the level was left alone.
 std::optional<uint32_t> VolumeDown(VolumeControl& volume);

@@ -2,6 +2,8 @@
 // Panel command.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "keydeck/actions/system_services.h"
 #include "tests/actions/action_fakes.h"
 
@@ -98,6 +100,20 @@ TEST(VolumeArithmeticTest, FromSilenceToFullScaleTakes43Presses) {
     ++presses;
   }
   EXPECT_EQ(presses, 43);
+}
+
+TEST(VolumeArithmeticTest, EndpointScalarsMapOntoTheMixerScale) {
+  EXPECT_EQ(ScalarToLevel(0.0f), 0u);
+  EXPECT_EQ(ScalarToLevel(1.0f), 0xFFFFu);
+  EXPECT_EQ(ScalarToLevel(0.5f), 0x8000u);
+  EXPECT_EQ(ScalarToLevel(-0.25f), 0u);
+  EXPECT_EQ(ScalarToLevel(1.5f), 0xFFFFu);
+  EXPECT_EQ(ScalarToLevel(std::numeric_limits<float>::quiet_NaN()), 0u);
+  EXPECT_FLOAT_EQ(LevelToScalar(0), 0.0f);
+  EXPECT_FLOAT_EQ(LevelToScalar(0xFFFF), 1.0f);
+  EXPECT_FLOAT_EQ(LevelToScalar(0x12345), 1.0f);
+  for (uint32_t level = 0; level <= 0xFFFF; level += 0x600)
+    EXPECT_EQ(ScalarToLevel(LevelToScalar(level)), level) << "level " << level;
 }
 
 TEST(VolumeKeysTest, UnmuteThenReadThenWrite) {

@@ -1,8 +1,7 @@
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
 
-#include <cmath>
-
+#include "keydeck/actions/system_services.h"
 #include "keydeck/actions/win/win_services.h"
 
 namespace kd {
@@ -64,24 +63,19 @@ class EndpointSession {
   ComPtr<IAudioEndpointVolume> volume_;
 };
 
-constexpr float kScale = 65535.0f;
-
 }  // namespace
 
 uint32_t EndpointVolume::GetVolume() {
   EndpointSession endpoint;
   float level = 0.0f;
   if (!endpoint || FAILED(endpoint->GetMasterVolumeLevelScalar(&level))) return 0;
-  if (level <= 0.0f) return 0;
-  if (level >= 1.0f) return 0xFFFF;
-  return static_cast<uint32_t>(std::lround(level * kScale));
+  return ScalarToLevel(level);
 }
 
 bool EndpointVolume::SetVolume(uint32_t value) {
   EndpointSession endpoint;
   if (!endpoint) return false;
-  const float level = value >= 0xFFFF ? 1.0f : static_cast<float>(value) / kScale;
-  return SUCCEEDED(endpoint->SetMasterVolumeLevelScalar(level, nullptr));
+  return SUCCEEDED(endpoint->SetMasterVolumeLevelScalar(LevelToScalar(value), nullptr));
 }
 
 int EndpointVolume::GetMute() {

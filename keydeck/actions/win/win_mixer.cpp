@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <optional>
 #include <vector>
 
 #include "keydeck/actions/win/win_services.h"
@@ -8,8 +9,6 @@
 namespace kd {
 
 namespace {
-
-constexpr DWORD kNoLine = 0xFFFF0000;
 
 // One open of mixer device 0 for a single operation.
 class MixerSession {
@@ -32,59 +31,59 @@ class MixerSession {
 
   bool IsOpen() const { return mixer_ != nullptr; }
 
-  // The control of the given type on the first speakers destination; 0
-  // when there is none (the transfers then fail).
-  DWORD FindSpeakersControl(DWORD controlType) {
+  // The control of the given type on the first speakers destination.
+  // Destination line ids start at 0xFFFF0000 and control ids at 0, so
+  // neither has a spare value meaning "none": absence is kept apart.
+  std::optional<DWORD> FindSpeakersControl(DWORD controlType) {
     HMIXEROBJ object = reinterpret_cast<HMIXEROBJ>(mixer_);
-    DWORD lineId = kNoLine;
-    for (DWORD i = 0; i < destinations_; ++i) {
+    std::optional<DWORD> lineId;
+    for (DWORD i = 0; i < destinations_ && !lineId; ++i) {
       MIXERLINEA line{};
       line.cbStruct = sizeof(line);
       line.dwDestination = i;
       if (mixerGetLineInfoA(object, &line,
                             MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_DESTINATION) ==
               MMSYSERR_NOERROR &&
-          line.dwComponentType == MIXERLINE_COMPONENTTYPE_DST_SPEAKERS) {
+          line.dwComponentType == MIXERLINE_COMPONENTTYPE_DST_SPEAKERS)
         lineId = line.dwLineID;
-        break;
-      }
     }
-    if (lineId == kNoLine) return 0;
+    if (!lineId) return std::nullopt;
 
     MIXERLINEA line{};
     line.cbStruct = sizeof(line);
-    line.dwLineID = lineId;
+    line.dwLineID = *lineId;
     if (mixerGetLineInfoA(object, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_LINEID) !=
             MMSYSERR_NOERROR ||
         line.cControls == 0)
-      return 0;
+      return std::nullopt;
     std::vector<MIXERCONTROLA> controls(line.cControls);
     MIXERLINECONTROLSA request{};
     request.cbStruct = sizeof(request);
-    request.dwLineID = lineId;
+    request.dwLineID = *lineId;
     request.cControls = line.cControls;
     request.cbmxctrl = sizeof(MIXERCONTROLA);
     request.pamxctrl = controls.data();
     if (mixerGetLineControlsA(object, &request,
                               MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ALL) !=
         MMSYSERR_NOERROR)
-      return 0;
+      return std::nullopt;
     for (const MIXERCONTROLA& control : controls)
       if (control.dwControlType == controlType) return control.dwControlID;
-    return 0;
+    return std::nullopt;
   }
 
   // One value for all channels alike.
-  bool Read(DWORD controlId, DWORD* value) {
-    MIXERCONTROLDETAILS details = Details(controlId, value);
+  bool Read(std::optional<DWORD> controlId, DWORD* value) {
+    if (!controlId) return false;
+    MIXERCONTROLDETAILS details = Details(*controlId, value);
     return mixerGetControlDetailsA(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
                                    MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) ==
            MMSYSERR_NOERROR;
   }
-  bool Write(DWORD controlId, DWORD value) {
+  bool Write(std::optional<DWORD> controlId, DWORD value) {
     DWORD current = 0;
-    Read(controlId, &current);  // the transfer record is filled by a read first
-    MIXERCONTROLDETAILS details = Details(controlId, &value);
+    if (!Read(controlId, &current)) return false;  // a read first, as the mixer expects
+    MIXERCONTROLDETAILS details = Details(*controlId, &value);
     return mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
                                   MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
            MMSYSERR_NOERROR;

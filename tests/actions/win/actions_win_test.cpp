@@ -1,0 +1,524 @@
+// The Win32 side of the hotkey actions under the Windows versions Wine
+// emulates: registry reads, the mixer and endpoint volume, key synthesis
+// into a window, program starts and the window tests of the function codes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "keydeck/actions/action_engine.h"
+#include "keydeck/actions/launch_targets.h"
+#include "keydeck/actions/win/win_actions.h"
+#include "keydeck/actions/win/win_services.h"
+#include "tests/actions/action_fakes.h"
+
+namespace kd::test {
+namespace {
+
+const char* const kTestKey = "Software\\KeydeckActionsTest";
+const char* const kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+std::string VersionName() {
+  const char* v = std::getenv("WINE_VERSION_NAME");
+  return v ? v : "";
+}
+
+bool EndpointExpected() { return UsesEndpointVolume(GetVersion()); }
+
+std::string ExeDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string p(path);
+  return p.substr(0, p.rfind('\\'));
+}
+
+std::string TempDir() {
+  char path[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, path);
+  std::string dir = std::string(path) + "kdact";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+// A copy of the helper program under the given name; its marker removed.
+std::string PlaceHelper(const std::string& path) {
+  const std::string helper = ExeDir() + "\\kd_actions_helper.exe";
+  EXPECT_TRUE(CopyFileA(helper.c_str(), path.c_str(), FALSE)) << helper << " -> " << path;
+  DeleteFileA((path + ".ran").c_str());
+  return path;
+}
+
+// The command line the helper at path was started with; nullopt when it
+// did not run within the time.
+std::optional<std::string> HelperRun(const std::string& path, DWORD waitMs = 10000) {
+  const std::string marker = path + ".ran";
+  for (DWORD waited = 0; waited <= waitMs; waited += 50) {
+    std::ifstream in(marker, std::ios::binary);
+    if (in) {
+      Sleep(50);  // let the helper finish writing
+      std::ifstream again(marker, std::ios::binary);
+      std::stringstream text;
+      text << again.rdbuf();
+      return text.str();
+    }
+    Sleep(50);
+  }
+  return std::nullopt;
+}
+
+void SetText(HKEY root, const std::string& path, const char* name, const std::string& value,
+             DWORD type = REG_SZ, bool terminator = true) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS)
+      << path;
+  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + (terminator ? 1 : 0)));
+  RegCloseKey(key);
+}
+
+void SetBytes(HKEY root, const std::string& path, const char* name, DWORD type,
+              const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
+// ---- a window that records what reaches it -------------------------------
+
+struct Seen {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Seen> g_seen;
+
+LRESULT CALLBACK RecordingProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP ||
+      m == WM_VSCROLL || m == 0x3D1 || (m == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_CLOSE)) {
+    g_seen.push_back({m, wp, lp});
+    if (m == WM_SYSCOMMAND) return 0;  // recorded, not closed
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+class TestWindow {
+ public:
+  explicit TestWindow(const char* className, const char* title = "Keydeck test window") {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);
+    window_ = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                              300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    g_seen.clear();
+  }
+  ~TestWindow() { DestroyWindow(window_); }
+  HWND get() const { return window_; }
+  void Activate() {
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    Pump(200);
+    g_seen.clear();
+  }
+  static void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    do {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    } while (static_cast<LONG>(end - GetTickCount()) > 0);
+  }
+
+ private:
+  HWND window_;
+};
+
+// ---- registry ------------------------------------------------------------
+
+TEST(WinRegistryTest, TextNumberAndMissingValues) {
+  SetText(HKEY_CURRENT_USER, kTestKey, "Text", "hello");
+  SetText(HKEY_CURRENT_USER, kTestKey, "Bare", "no terminator", REG_SZ, false);
+  SetText(HKEY_CURRENT_USER, kTestKey, "Expand", "%windir%\\x", REG_EXPAND_SZ);
+  SetText(HKEY_CURRENT_USER, kTestKey, nullptr, "default");
+  const DWORD number = 0x12345678;
+  SetBytes(HKEY_CURRENT_USER, kTestKey, "Number", REG_DWORD, &number, 4);
+  const BYTE two[2] = {0x34, 0x12};
+  SetBytes(HKEY_CURRENT_USER, kTestKey, "Two", REG_BINARY, two, 2);
+  const BYTE eight[8] = {};
+  SetBytes(HKEY_CURRENT_USER, kTestKey, "Eight", REG_BINARY, eight, 8);
+
+  WinRegistry reg;
+  const RegRoot hkcu = RegRoot::CurrentUser;
+  EXPECT_EQ(reg.ReadText(hkcu, kTestKey, "Text"), "hello");
+  EXPECT_EQ(reg.ReadText(hkcu, kTestKey, "Bare"), "no terminator");
+  EXPECT_EQ(reg.ReadText(hkcu, kTestKey, "Expand"), "%windir%\\x") << "left unexpanded";
+  EXPECT_EQ(reg.ReadText(hkcu, kTestKey, ""), "default");
+  EXPECT_EQ(reg.ReadText(hkcu, kTestKey, "Number"), std::nullopt) << "not text";
+  EXPECT_EQ(reg.ReadText(hkcu, kTestKey, "Missing"), std::nullopt);
+  EXPECT_EQ(reg.ReadText(hkcu, "Software\\NoSuchKeydeckKey", ""), std::nullopt);
+  EXPECT_EQ(reg.ReadNumber(hkcu, kTestKey, "Number"), 0x12345678u);
+  EXPECT_EQ(reg.ReadNumber(hkcu, kTestKey, "Two"), 0x1234u);
+  EXPECT_EQ(reg.ReadNumber(hkcu, kTestKey, "Eight"), std::nullopt) << "too wide";
+  EXPECT_EQ(reg.ReadNumber(hkcu, kTestKey, "Missing"), std::nullopt);
+}
+
+TEST(WinRegistryTest, LongTextsAreReadWholeAndLeadingBackslashOpens) {
+  const std::string longText(5000, 'k');
+  SetText(HKEY_CURRENT_USER, kTestKey, "Long", longText);
+  WinRegistry reg;
+  EXPECT_EQ(reg.ReadText(RegRoot::CurrentUser, kTestKey, "Long"), longText);
+
+  HKEY raw = nullptr;
+  const LONG direct = RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software", 0, KEY_READ, &raw);
+  if (direct == ERROR_SUCCESS) RegCloseKey(raw);
+  std::printf("RegOpenKeyExA with a leading backslash: %ld\n", direct);
+  EXPECT_TRUE(reg.KeyOpens(RegRoot::CurrentUser, std::string("\\") + kTestKey, RegAccess::Read));
+  EXPECT_EQ(reg.ReadText(RegRoot::CurrentUser, std::string("\\") + kTestKey, "Text"), "hello");
+  EXPECT_TRUE(reg.KeyOpens(RegRoot::LocalMachine, "Software", RegAccess::Full));
+  EXPECT_FALSE(reg.KeyOpens(RegRoot::LocalMachine, "Software\\NoSuchKeydeckKey", RegAccess::Read));
+}
+
+TEST(WinRegistryTest, LookupsAgainstThePrefixRegistry) {
+  SetText(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "KdProbe.exe", nullptr,
+          "C:\\probe\\KdProbe.exe");
+  WinRegistry reg;
+  EXPECT_EQ(AppPath(reg, "kdprobe.EXE"), "C:\\probe\\KdProbe.exe") << "names ignore case";
+  const SearchAddress search = FindSearchAddress(reg);
+  std::printf("browser major version %d, search page \"%s\"\n", search.IeMajorVersion,
+              search.Address.c_str());
+  EXPECT_GE(search.IeMajorVersion, 5) << "Wine registers its browser";
+  const std::string personal = FindPersonalFolder(reg);
+  std::printf("documents folder \"%s\"\n", personal.c_str());
+  EXPECT_FALSE(personal.empty()) << "found through the backslash-led key path";
+  const std::string html = FileTypeName(reg, ".htm");
+  std::printf(".htm type name \"%s\", mail command \"%s\"\n", html.c_str(),
+              FindMailCommand(reg).c_str());
+}
+
+// ---- version ---------------------------------------------------------------
+
+TEST(WinVersionTest, ClassOfTheEmulatedVersion) {
+  WinSystemInfo system;
+  const WindowsVersion v(system.PackedVersion(), system.Build9x());
+  std::printf("%s: packed %08lX, 9x build %u, class %d \"%s\"\n", VersionName().c_str(),
+              static_cast<unsigned long>(v.Packed()), system.Build9x(), v.VersionClass(),
+              v.Name().c_str());
+  if (VersionName() == "winxp") {
+    EXPECT_EQ(v.VersionClass(), kWindowsXP);
+    EXPECT_TRUE(IsNtPlatform(v.Packed()));
+  } else if (VersionName() == "win98") {
+    EXPECT_EQ(v.VersionClass(), kWindows98SE) << "Wine's 98 is build 2222";
+    EXPECT_FALSE(IsNtPlatform(v.Packed()));
+  } else if (VersionName() == "win7") {
+    EXPECT_EQ(v.VersionClass(), kUnknownWindows);
+    EXPECT_EQ(v.Major(), 6u);
+  }
+  EXPECT_FALSE(system.WindowsDirectory().empty());
+}
+
+// ---- volume ----------------------------------------------------------------
+
+void CheckVolumeRoundTrip(VolumeControl& volume) {
+  ASSERT_TRUE(volume.SetVolume(0x8000));
+  const uint32_t level = volume.GetVolume();
+  EXPECT_NEAR(static_cast<double>(level), 0x8000, 1.0) << "read back " << level;
+  ASSERT_TRUE(volume.SetVolume(0xFFFF));
+  EXPECT_EQ(volume.GetVolume(), 0xFFFFu);
+  ASSERT_TRUE(volume.SetVolume(0));
+  EXPECT_EQ(volume.GetVolume(), 0u);
+  ASSERT_TRUE(volume.SetMute(1));
+  EXPECT_EQ(volume.GetMute(), 1);
+  ASSERT_TRUE(volume.SetMute(0));
+  EXPECT_EQ(volume.GetMute(), 0);
+}
+
+TEST(WinVolumeTest, MixerSpeakersVolumeAndMute) {
+  std::printf("mixer devices: %u\n", mixerGetNumDevs());
+  ASSERT_GT(mixerGetNumDevs(), 0u) << "the null sound device is missing";
+  MixerVolume mixer;
+  CheckVolumeRoundTrip(mixer);
+}
+
+TEST(WinVolumeTest, EndpointVolumeOnVistaAndLater) {
+  if (!EndpointExpected()) GTEST_SKIP() << "the mixer route serves this version";
+  EndpointVolume endpoint;
+  // Wine 8 activates the endpoint and reads it, keeps mute per interface
+  // object and does not implement the volume write (E_NOTIMPL): the write
+  // must then report failure rather than pretend.
+  const uint32_t level = endpoint.GetVolume();
+  const int mute = endpoint.GetMute();
+  std::printf("endpoint: level %u, mute %d\n", level, mute);
+  EXPECT_NE(mute, -2) << "the default render endpoint did not activate";
+  EXPECT_TRUE(endpoint.SetMute(0));
+  if (endpoint.SetVolume(0x8000)) {
+    EXPECT_NEAR(static_cast<double>(endpoint.GetVolume()), 0x8000, 1.0);
+    EXPECT_TRUE(endpoint.SetVolume(level));
+  } else {
+    std::printf("endpoint volume write refused; level still %u\n", endpoint.GetVolume());
+    EXPECT_EQ(endpoint.GetVolume(), level);
+  }
+}
+
+TEST(WinVolumeTest, VolumeKeysThroughTheProcessWideActions) {
+  WinActions actions;
+  EXPECT_EQ(actions.UsesEndpointVolume(), VersionName() == "win7");
+  ActionEngine& engine = actions.Engine();
+  engine.SetEntry(0, ActionEntry{"Down", "", 3, 0});
+  engine.SetEntry(1, ActionEntry{"Up", "", 4, 0});
+  engine.SetEntry(2, ActionEntry{"Mute", "", 5, 0});
+  if (actions.UsesEndpointVolume()) {
+    // Wine cannot write the endpoint volume (above): the keys still succeed.
+    for (int row = 0; row < 3; ++row) EXPECT_TRUE(engine.RunEntry(row));
+    GTEST_SKIP() << "endpoint volume is read-only under this Wine";
+  }
+  MixerVolume volume;
+  ASSERT_TRUE(volume.SetVolume(0x0550));
+  ASSERT_TRUE(volume.SetMute(1));
+  EXPECT_TRUE(engine.RunEntry(0));
+  EXPECT_EQ(engine.MasterVolume(), 0u);
+  EXPECT_EQ(volume.GetMute(), 0) << "volume keys unmute";
+  ASSERT_TRUE(volume.SetVolume(0xFC00));
+  EXPECT_TRUE(engine.RunEntry(1));
+  EXPECT_EQ(engine.MasterVolume(), 0xFFFFu);
+  ASSERT_TRUE(volume.SetVolume(0x3000));
+  EXPECT_TRUE(engine.RunEntry(1));
+  EXPECT_NEAR(static_cast<double>(engine.MasterVolume()), 0x3600, 1.0);
+  EXPECT_TRUE(engine.RunEntry(2));
+  EXPECT_EQ(volume.GetMute(), 1);
+  EXPECT_TRUE(engine.RunEntry(2));
+  EXPECT_EQ(volume.GetMute(), 0);
+}
+
+TEST(WinVolumeTest, StartupOpenReportsControlChangesToTheWindow) {
+  TestWindow window("KdMixerWindow");
+  WinActions actions;
+  actions.OpenMixer(window.get());
+  ASSERT_TRUE(actions.MixerOpen());
+  MixerVolume other;
+  other.SetVolume(0x4000);
+  other.SetVolume(0x5000);
+  TestWindow::Pump(300);
+  int changes = 0;
+  for (const Seen& s : g_seen) changes += s.message == 0x3D1;
+  std::printf("MM_MIXM_CONTROL_CHANGE messages seen: %d\n", changes);
+  actions.CloseMixer();
+  EXPECT_FALSE(actions.MixerOpen());
+}
+
+// ---- key synthesis ---------------------------------------------------------
+
+TEST(WinKeysTest, KeysReachTheFocusedWindowWithMappedScanCodes) {
+  TestWindow window("KdKeyWindow");
+  window.Activate();
+  ASSERT_EQ(GetForegroundWindow(), window.get()) << "no foreground on this display";
+  WinKeySynth keys;
+  keys.KeyDown('A');
+  keys.KeyUp('A');
+  keys.KeyDown(VK_LEFT);
+  keys.KeyUp(VK_LEFT);
+  TestWindow::Pump(300);
+  const UINT expected[] = {WM_KEYDOWN, WM_KEYUP, WM_KEYDOWN, WM_KEYUP};
+  const UINT keysSent[] = {'A', 'A', VK_LEFT, VK_LEFT};
+  ASSERT_EQ(g_seen.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    const Seen& s = g_seen[i];
+    EXPECT_EQ(s.message, expected[i]) << i;
+    EXPECT_EQ(s.wParam, keysSent[i]) << i;
+    const UINT scan = (static_cast<UINT>(s.lParam) >> 16) & 0xFF;
+    EXPECT_EQ(scan, MapVirtualKeyA(keysSent[i], 0)) << "scan code of event " << i;
+    EXPECT_EQ(s.lParam & (1 << 24), 0) << "extended flag of event " << i;
+  }
+}
+
+TEST(WinKeysTest, ParameterKeyCodeTypesIntoTheForegroundWindow) {
+  TestWindow window("KdParamWindow");
+  window.Activate();
+  ASSERT_EQ(GetForegroundWindow(), window.get());
+  CallLog log;
+  FakeRegistry reg;
+  FakeStarter starter(log);
+  WinDesktop desktop;
+  WinKeySynth keys;
+  FakeVolume volume(log);
+  FakePower power(log);
+  WinSystemInfo system;
+  NoMediaTargets media;
+  ActionEngine engine({reg, starter, desktop, keys, volume, power, system, media});
+  engine.SetEntry(0, ActionEntry{"Key", "", 49, 0x4B});  // K
+  engine.SetEntry(1, ActionEntry{"Down", "", 51, 0});
+  engine.SetEntry(2, ActionEntry{"Up", "", 50, 0});
+  engine.SetEntry(3, ActionEntry{"Close", "", 19, 0});
+  for (int row = 0; row < 4; ++row) EXPECT_TRUE(engine.RunEntry(row)) << row;
+  TestWindow::Pump(300);
+  // The queue hands out posted messages before input, so each kind is
+  // checked in its own order.
+  std::vector<std::string> keysSeen, postedSeen;
+  for (const Seen& s : g_seen) {
+    const std::string text = Hex(s.message) + " " + Hex(static_cast<uint32_t>(s.wParam));
+    (s.message == WM_KEYDOWN || s.message == WM_KEYUP ? keysSeen : postedSeen).push_back(text);
+  }
+  EXPECT_EQ(keysSeen, (std::vector<std::string>{"100 4B", "101 4B"}));
+  EXPECT_EQ(postedSeen, (std::vector<std::string>{"115 1", "115 0", "112 F060"}));
+}
+
+// ---- launches --------------------------------------------------------------
+
+struct RealStarterRig {
+  CallLog log;
+  WinRegistry reg;
+  WinProgramStarter starter;
+  WinDesktop desktop;
+  FakeKeys keys{log};
+  FakeVolume volume{log};
+  FakePower power{log};
+  WinSystemInfo system;
+  NoMediaTargets media;
+  std::unique_ptr<ActionEngine> engine;
+  ActionEngine& Build() {
+    engine = std::make_unique<ActionEngine>(
+        ActionServices{reg, starter, desktop, keys, volume, power, system, media});
+    return *engine;
+  }
+};
+
+TEST(WinLaunchTest, CommandLineAndShellOpenStartTheProgram) {
+  const std::string helper = PlaceHelper(TempDir() + "\\runme.exe");
+  RealStarterRig rig;
+  ActionEngine& engine = rig.Build();
+  engine.SetEntry(0, ActionEntry{"Run", helper + " first second", 1, 0});
+  EXPECT_TRUE(engine.RunEntry(0));
+  const auto ran = HelperRun(helper);
+  ASSERT_TRUE(ran.has_value()) << "code 1 did not start " << helper;
+  EXPECT_NE(ran->find("first second"), std::string::npos) << *ran;
+
+  DeleteFileA((helper + ".ran").c_str());
+  engine.SetEntry(1, ActionEntry{"Open", helper, 2, 0});
+  EXPECT_TRUE(engine.RunEntry(1));
+  EXPECT_TRUE(HelperRun(helper).has_value()) << "code 2 did not open " << helper;
+}
+
+TEST(WinLaunchTest, MissingProgramsReportFalse) {
+  WinProgramStarter starter;
+  const uint32_t exec = starter.WinExec("C:\\no\\such\\program.exe", SW_SHOW);
+  const uint32_t shell = starter.ShellExecuteOpen("C:\\no\\such\\document.txt");
+  std::printf("WinExec of a missing program: %u, ShellExecuteA: %u\n", exec, shell);
+  EXPECT_FALSE(RunCommand(starter, "C:\\no\\such\\program.exe", SW_SHOW));
+  EXPECT_FALSE(ShellOpen(starter, "C:\\no\\such\\document.txt"));
+  EXPECT_FALSE(starter.FileExists("C:\\no\\such\\program.exe"));
+  EXPECT_TRUE(starter.FileExists(ExeDir() + "\\kd_actions_helper.exe"));
+}
+
+TEST(WinLaunchTest, BrowserAndWordStartOnlyWithoutTheirWindows) {
+  const std::string dir = TempDir();
+  const std::string browser = PlaceHelper(dir + "\\browser.exe");
+  const std::string word = PlaceHelper(dir + "\\winword.exe");
+  SetText(HKEY_CLASSES_ROOT, ".htm", nullptr, "kdtest.htmlfile");
+  SetText(HKEY_CLASSES_ROOT, "kdtest.htmlfile\\shell\\open\\command", nullptr,
+          "\"" + browser + "\" -nohome \"%1\"");
+  SetText(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "WinWord.exe", nullptr, word);
+
+  RealStarterRig rig;
+  ActionEngine& engine = rig.Build();
+  EXPECT_EQ(engine.BrowserCommand(), "\"" + browser + "\"");
+  engine.SetEntry(0, ActionEntry{"WWW", "", 20, 0});
+  engine.SetEntry(1, ActionEntry{"Word", "", 32, 0});
+  {
+    TestWindow ie("IEFrame");
+    TestWindow opus("OpusApp");
+    EXPECT_TRUE(engine.RunEntry(0));
+    EXPECT_TRUE(engine.RunEntry(1));
+    EXPECT_FALSE(HelperRun(browser, 1500).has_value()) << "browser started over IEFrame";
+    EXPECT_FALSE(HelperRun(word, 0).has_value()) << "Word started over OpusApp";
+  }
+  EXPECT_TRUE(engine.RunEntry(0));
+  EXPECT_TRUE(engine.RunEntry(1));
+  EXPECT_TRUE(HelperRun(browser).has_value());
+  EXPECT_TRUE(HelperRun(word).has_value());
+}
+
+TEST(WinLaunchTest, VideoPlayerStartAndFallback) {
+  const std::string dir = TempDir() + "\\vpr";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string player = PlaceHelper(dir + "\\PowerVPR.exe");
+  SetText(HKEY_LOCAL_MACHINE, "Software\\VPRMatrix\\PowerVPR", "SetupDir", dir);
+  SetText(HKEY_LOCAL_MACHINE, "Software\\VPRMatrix\\PowerVPR", "VPR_Target", "D:\\MPEGAV");
+  SetText(HKEY_LOCAL_MACHINE, "Software\\Tessaro", nullptr, "KdTest");
+  const DWORD files = 1;
+  SetBytes(HKEY_LOCAL_MACHINE, "Software\\Tessaro\\KdTest\\Default", "Files", REG_DWORD, &files,
+           4);
+  SetText(HKEY_LOCAL_MACHINE, "Software\\Tessaro\\KdTest\\Default", "FilesName", "codec.dll");
+  WinSystemInfo system;
+  const std::string fallback = PlaceHelper(system.WindowsDirectory() + "\\Discprobe.exe");
+
+  RealStarterRig rig;
+  ActionEngine& engine = rig.Build();
+  engine.SetEntry(0, ActionEntry{"Video", "", 52, 0});
+  EXPECT_TRUE(engine.RunEntry(0));
+  EXPECT_TRUE(HelperRun(fallback).has_value()) << "codec.dll is missing: fallback expected";
+  EXPECT_FALSE(HelperRun(player, 0).has_value());
+
+  DeleteFileA((fallback + ".ran").c_str());
+  std::ofstream(dir + "\\codec.dll") << "x";
+  EXPECT_TRUE(engine.RunEntry(0));
+  const auto ran = HelperRun(player);
+  ASSERT_TRUE(ran.has_value()) << "the player did not start";
+  EXPECT_EQ(*ran, " D:\\MPEGAV") << "a blank in front of the target";
+  DeleteFileA(fallback.c_str());
+}
+
+TEST(WinLaunchTest, CalendarStartsOutlookOrFindsItsWindow) {
+  const std::string outlook = PlaceHelper(TempDir() + "\\outlook.exe");
+  SetText(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "OUTLOOK.EXE", nullptr, outlook);
+  RealStarterRig rig;
+  ActionEngine& engine = rig.Build();
+  engine.SetLanguageId(0x0409);
+  engine.SetEntry(0, ActionEntry{"Calendar", "", 53, 0});
+  EXPECT_TRUE(engine.RunEntry(0));
+  const auto ran = HelperRun(outlook);
+  ASSERT_TRUE(ran.has_value());
+  EXPECT_NE(ran->find("/select \"outlook:\\\\Personal Folders\\calendar\""), std::string::npos)
+      << *ran;
+
+  DeleteFileA((outlook + ".ran").c_str());
+  TestWindow first("rctrl_renwnd32", "Inbox - Microsoft Outlook");
+  TestWindow second("rctrl_renwnd32", "Calendar - Microsoft Outlook");
+  TestWindow::Pump(100);
+  EXPECT_TRUE(engine.RunEntry(0));
+  TestWindow::Pump(200);
+  // The walk runs in z-order, topmost first: the last match is the one
+  // further down, the window created first.
+  EXPECT_TRUE(IsZoomed(first.get()));
+  EXPECT_FALSE(IsZoomed(second.get()));
+  EXPECT_EQ(GetForegroundWindow(), first.get());
+  EXPECT_EQ(rig.log, (CallLog{"Down 12", "Down 56", "Up 56", "Up 12", "Down 47", "Up 47",
+                              "Down 43", "Up 43"}));
+  EXPECT_FALSE(HelperRun(outlook, 500).has_value()) << "Outlook started although running";
+}
+
+// ---- power -----------------------------------------------------------------
+
+TEST(WinPowerTest, ShutdownPrivilegeAndStandbyCallSequence) {
+  WinPowerControl power;
+  const bool enabled = power.EnableShutdownPrivilege();
+  std::printf("%s: EnableShutdownPrivilege %d\n", VersionName().c_str(), enabled);
+  EXPECT_TRUE(enabled);
+  // SetSystemPowerState is a stub under Wine; ExitWindowsEx would end every
+  // process of the prefix and is only exercised through the fakes.
+  Standby(power, IsNtPlatform(GetVersion()));
+}
+
+}  // namespace
+}  // namespace kd::test
