@@ -332,6 +332,8 @@ TEST(WinKeysTest, KeysReachTheFocusedWindowWithMappedScanCodes) {
   TestWindow::Pump(300);
   const UINT expected[] = {WM_KEYDOWN, WM_KEYUP, WM_KEYDOWN, WM_KEYUP};
   const UINT keysSent[] = {'A', 'A', VK_LEFT, VK_LEFT};
+  std::printf("scan codes: A %u, Left %u, play/pause %u\n", MapVirtualKeyA('A', 0),
+              MapVirtualKeyA(VK_LEFT, 0), MapVirtualKeyA(VK_MEDIA_PLAY_PAUSE, 0));
   ASSERT_EQ(g_seen.size(), 4u);
   for (int i = 0; i < 4; ++i) {
     const Seen& s = g_seen[i];
@@ -506,6 +508,13 @@ TEST(WinLaunchTest, CalendarStartsOutlookOrFindsItsWindow) {
   EXPECT_EQ(rig.log, (CallLog{"Down 12", "Down 56", "Up 56", "Up 12", "Down 47", "Up 47",
                               "Down 43", "Up 43"}));
   EXPECT_FALSE(HelperRun(outlook, 500).has_value()) << "Outlook started although running";
+}
+
+TEST(WinLaunchTest, ControlPanelAppletStart) {
+  WinProgramStarter starter;
+  // An applet that does not exist: rundll32 starts, shows nothing, ends.
+  EXPECT_TRUE(RunControlPanel(starter, "kdnone.cpl"));
+  EXPECT_FALSE(RunControlPanel(starter, std::string(223, 'a'))) << "longer than the command";
 }
 
 // ---- power -----------------------------------------------------------------
