@@ -20,9 +20,16 @@ check() {  # description, expected, got
 }
 
 wt() {  # wintool with a time limit; prints its output
-  local out="$KD_RUN/wintool.out"
-  timeout 60 wine "$KD_BIN/wintool.exe" "$@" >"$out" 2>&1 </dev/null
-  local rc=$?
+  local out="$KD_RUN/wintool.out" rc attempt
+  for attempt in 1 2; do
+    timeout 60 wine "$KD_BIN/wintool.exe" "$@" >"$out" 2>"$out.err" </dev/null
+    rc=$?
+    # Seen once under win98: the helper itself faulted inside Wine's
+    # uxtheme.dll during its first calls. That says nothing about Keydeck,
+    # so the helper runs again.
+    grep -q "Unhandled page fault" "$out.err" || break
+    echo "wintool $1 faulted inside Wine; running it again" >&2
+  done
   tr -d '\r' <"$out"
   return $rc
 }
@@ -77,4 +84,29 @@ finish() {
   fi
   echo "$failures check(s) failed"
   exit 1
+}
+
+# Colour of a screen pixel as "srgb(r,g,b)".
+pixel() {
+  local shot="$KD_RUN/pixel.png"
+  timeout 30 import -window root "$shot" >/dev/null 2>&1 </dev/null
+  timeout 30 convert "$shot" -format '%[pixel:p{'"$1,$2"'}]' info: 2>/dev/null </dev/null
+}
+
+# Centre of LED lamp n (1..5) on the screen, with the strip at its start place.
+lamp_xy() {
+  local left top
+  read -r left top _ _ < <(wt rect TRFLed RFLed)
+  echo "$((left + 8 + ($1 - 1) * 32 + 9)) $((top + 33 + 4))"
+}
+
+lamp() {  # colour name of lamp n: lime, red, grey or the raw value
+  local xy
+  xy=$(lamp_xy "$1")
+  case "$(pixel ${xy% *} ${xy#* })" in
+    "srgb(0,255,0)") echo lime ;;
+    "srgb(255,0,0)") echo red ;;
+    "srgb(128,128,128)") echo grey ;;
+    *) echo "other:$(pixel ${xy% *} ${xy#* })" ;;
+  esac
 }
