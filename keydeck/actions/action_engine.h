@@ -61,7 +61,6 @@ class ActionEngine {
 
   // Runs row 0..29 (whatever it holds); false for other rows.
   bool RunEntry(int row);
-  bool RunFunction(int32_t code, const std::string& linkTo, uint32_t param);
   const std::string& OsdCaption() const { return osdCaption_; }
   bool ActionBusy() const { return busy_; }
 
@@ -105,6 +104,9 @@ class ActionEngine {
   std::string CalendarCommand();
 
  private:
+  // Refuses re-entry (an action's nested message loop delivering another
+  // hotkey) with false.
+  bool RunFunction(int32_t code, const std::string& linkTo, uint32_t param);
   void Chord(uint8_t modifier, uint8_t key);
   void Tap(uint8_t key);
   bool PostToForeground(uint32_t message, uint32_t wParam);

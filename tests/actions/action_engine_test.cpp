@@ -647,18 +647,5 @@ TEST(EngineCalendarTest, NotInstalledAndNotRunningFailsWithoutALaunch) {
   EXPECT_TRUE(rig.log.empty());
 }
 
-// ---- helpers for the shell -----------------------------------------------
-
-TEST(EngineHelpersTest, ControlPanelAndFileTypes) {
-  EngineRig rig;
-  rig.reg.SetText(HKCR, ".url", "", "InternetShortcut");
-  rig.reg.SetText(HKCR, "InternetShortcut", "", "Internet Shortcut");
-  ActionEngine& e = rig.Build();
-  EXPECT_EQ(e.FileTypeName(".url"), "Internet Shortcut");
-  EXPECT_TRUE(e.RunControlPanel("Inetcpl.cpl"));
-  EXPECT_EQ(rig.log,
-            (CallLog{"WinExec rundll32.exe shell32.dll,Control_RunDLL Inetcpl.cpl show 5"}));
-}
-
 }  // namespace
 }  // namespace kd::test
