@@ -1,12 +1,13 @@
 # Hotkeys posted to a running keydeck.exe start programs through the action
 # engine: code 1 runs a command line, code 2 opens a program, a repeat
 # (lParam non-zero) fires nothing, and code 20 starts the browser only while
-# no "IEFrame" window is open.
+# no "IEFrame" window is open. The mail key pressed on the virtual display
+# takes the same path through the keyboard hook.
 source "$KD_SRC/tests/keydeck/e2e/lib.sh"
 
 dir="$WINEPREFIX/drive_c/kdtest"
 mkdir -p "$dir"
-for name in tool opener browser ieframe; do
+for name in tool opener browser ieframe mailkey; do
   cp "$KD_BIN/kd_actions_helper.exe" "$dir/$name.exe"
 done
 
@@ -28,8 +29,9 @@ post_key() {  # scan code, lParam
   wt post TSetupFrm "WIRELESS KEYBOARD SETUP" 0x500 "$1" "$2" >/dev/null
 }
 
-# Rows 0 and 2 of the sample keymap (scan codes 0x21, 0x6D) point at the
-# helper; the browser (row 3, scan code 0x32, code 20) is the helper too.
+# Rows 0, 2 and 4 of the sample keymap (scan codes 0x21, 0x6D, 0x6C) point
+# at the helper; the browser (row 3, scan code 0x32, code 20) is the helper
+# too.
 import_keymap
 cat >"$KD_RUN/rows.reg" <<'REG'
 REGEDIT4
@@ -43,6 +45,11 @@ REGEDIT4
 "Caption"="Opener"
 "LinkTo"="C:\\kdtest\\opener.exe"
 "Function"=dword:00000002
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\TessaroVantik\RF2400\Default\0000000000000004]
+"Caption"="Mail key"
+"LinkTo"="C:\\kdtest\\mailkey.exe pressed"
+"Function"=dword:00000001
 
 [HKEY_CLASSES_ROOT\.htm]
 @="kdtest.htmlfile"
@@ -77,6 +84,12 @@ wt waitgone IEFrame - 10000 >/dev/null
 post_key 0x32 0
 got=$(ran browser 100)
 check "code 20 starts the .htm program without IEFrame" '"C:\kdtest\browser.exe"' "$got"
+
+timeout 10 xdotool mousemove 500 400 >/dev/null 2>&1
+timeout 10 xdotool key XF86Mail >/dev/null 2>&1
+got=$(ran mailkey 100)
+check "the mail key on the display runs row 4 through the hook" \
+  "C:\\kdtest\\mailkey.exe pressed" "$got"
 
 keydeck_stop
 kill "$ieframe_pid" 2>/dev/null
