@@ -631,9 +631,10 @@ TEST(EngineCalendarTest, ChineseTraditionalUsesTheBig5FolderName) {
   rig.reg.SetText(HKLM, kAppPaths + "OUTLOOK.EXE", "", "C:\\Office\\OUTLOOK.EXE");
   rig.system.langId = 0x0404;
   ActionEngine& e = rig.Build();
-  // 個人資料夾\行事曆 in code page 950.
-  const std::string big5 =
-      "\xAD\xD3\xA4\x48\xB8\xEA\xAE\xC6\xA7\xA8\\\xA6\xE6\xA8\xC6\xBE\xE4";
+  // 個人資料夾\行事曆 in code page 950 (iconv -t BIG5).
+  const unsigned char bytes[] = {0xAD, 0xD3, 0xA4, 0x48, 0xB8, 0xEA, 0xAE, 0xC6, 0xA7,
+                                 0xA8, '\\', 0xA6, 0xE6, 0xA8, 0xC6, 0xBE, 0xE4};
+  const std::string big5(reinterpret_cast<const char*>(bytes), sizeof bytes);
   EXPECT_EQ(e.CalendarCommand(),
             "C:\\Office\\OUTLOOK.EXE /select \"outlook:\\\\" + big5 + "\"");
   e.SetLanguageId(0x0409);
