@@ -84,6 +84,9 @@ bool ActionEngine::SetEntry(int index, const ActionEntry& entry) {
 
 bool ActionEngine::RunEntry(int row) {
   if (row < 0 || row >= kMaxActionEntries) return false;
+  // A refused nested run must not replace the caption the running row
+  // shows when it returns.
+  if (busy_) return false;
   const ActionEntry& entry = rows_[row];
   osdCaption_ = entry.Caption.substr(0, kMaxOsdCaption);
   // The row may be rewritten while the action runs (a menu in a nested

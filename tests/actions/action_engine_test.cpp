@@ -139,6 +139,7 @@ TEST(EngineRunEntryTest, ReentryIsRefusedWhileAnActionRuns) {
   EXPECT_TRUE(e.RunEntry(0));
   EXPECT_TRUE(busyInside);
   EXPECT_FALSE(nested);
+  EXPECT_EQ(e.OsdCaption(), "Run") << "the refused row took over the caption";
   EXPECT_FALSE(e.ActionBusy());
   EXPECT_EQ(rig.log, (CallLog{"WinExec prog.exe show 5"})) << "the nested key did nothing";
   rig.starter.onLaunch = nullptr;
