@@ -127,7 +127,7 @@ class Power {
   virtual ~Power() = default;
   // True only when the process token now holds the shutdown privilege.
   virtual bool EnableShutdownPrivilege() = 0;
-  virtual bool ExitWindows(unsigned flags) = 0;
+  virtual bool EndSession(unsigned flags) = 0;
 };
 
 // The log file "c:\sweepall.log".

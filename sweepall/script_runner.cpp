@@ -169,7 +169,10 @@ long ScriptRunner::DeleteKey(RegKey root, const std::string& path) {
   // name the root itself on the 9x family: never delete that.
   if (services_.IsNtFamily()) return services_.DeleteKeyTree(root, path);
   if (path.empty()) return kErrorBadKey;
-  return p_.registry.DeleteKey(root, path);
+  // The 9x family's plain deletion takes the subkeys with it; where it is
+  // refused all the same (Wine does so in its 9x modes), walk the tree.
+  const long r = p_.registry.DeleteKey(root, path);
+  return r == kOk ? r : services_.DeleteKeyTree(root, path);
 }
 
 void ScriptRunner::RemoveUninstallKey(const ScriptHeader& header) {

@@ -197,9 +197,9 @@ bool SystemServices::OpenControlPanelApplet(const std::string& text) {
 
 bool SystemServices::RestartWithShutdownPrivilege() {
   if (!power_.EnableShutdownPrivilege()) return false;
-  return power_.ExitWindows(kExitRebootForce);
+  return power_.EndSession(kExitRebootForce);
 }
 
-bool SystemServices::RequestRestart() { return power_.ExitWindows(kExitReboot); }
+bool SystemServices::RequestRestart() { return power_.EndSession(kExitReboot); }
 
 }  // namespace sweepall

@@ -149,7 +149,7 @@ long FakeRegistry::DeleteKey(RegKey parent, const std::string& path) {
   if (path.empty() || !Resolve(base, path, &full)) return kErrorFileNotFound;
   if (!keys_.count(full)) return kErrorFileNotFound;
   const std::vector<std::string> children = ChildrenOf(full);
-  if (!children.empty() && system_.nt) return kErrorAccessDenied;
+  if (!children.empty() && (system_.nt || !subtreeGoesOn9x)) return kErrorAccessDenied;
   // The 9x family takes the whole subtree.
   const std::string prefix = full + "\\";
   for (auto it = keys_.begin(); it != keys_.end();) {

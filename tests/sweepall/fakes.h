@@ -56,6 +56,7 @@ class FakeRegistry : public Registry {
   std::vector<std::string> deleted;  // full paths in deletion order
   std::vector<std::string> resets;   // full paths in reset order
   long failEnumWith = kOk;           // makes EnumSubkey fail
+  bool subtreeGoesOn9x = true;       // false: refuse as Wine does
   std::size_t maxNameLength = 512;
 
   long OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
@@ -163,7 +164,7 @@ class FakePower : public Power {
     ++privilegeRequests;
     return privilegeGranted;
   }
-  bool ExitWindows(unsigned flags) override {
+  bool EndSession(unsigned flags) override {
     exits.push_back(flags);
     return true;
   }

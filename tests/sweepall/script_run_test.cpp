@@ -169,6 +169,18 @@ TEST_F(ScriptRun, DeleteKeyIsPlainOn9x) {
   EXPECT_TRUE(f.registry.HasKey("HKCU\\Software")) << "an empty entry must not delete the root";
 }
 
+TEST_F(ScriptRun, RefusedPlainDeletionOn9xFallsBackToTheTree) {
+  f.system.nt = false;
+  f.registry.subtreeGoesOn9x = false;
+  f.registry.AddKey("HKCU\\Software\\Vendor\\Prod\\L2\\L3");
+  const Lines log = RunLogged({"[K", "2", "Software\\Vendor\\Prod", "Software\\Gone"});
+  EXPECT_EQ(log, (Lines{
+                     "Delete Key : Software\\Vendor\\Prod--> Successful !",
+                     "Delete Key : Software\\Gone--> Fail !",
+                 }));
+  EXPECT_FALSE(f.registry.HasKey("HKCU\\Software\\Vendor\\Prod"));
+}
+
 TEST_F(ScriptRun, TwoDeleteValueEntriesGiveTwoLines) {
   f.registry.SetValue("HKLM\\Software\\Run", "Keydeck", "keydeck.exe");
   f.registry.SetValue("HKLM\\Software\\Run", "Other", "other.exe");

@@ -1,0 +1,57 @@
+# Option 2: the script runs at once, without a question and without a log,
+# and the program ends by itself. Files in the Windows directory and in a
+# "[Us" directory go, a key tree three levels deep goes, a value is deleted
+# and one added, and the product's Uninstall key is removed.
+set -u
+. "$KD_SRC/tests/sweepall/e2e/lib.sh"
+
+W="$C/windows"
+mkdir -p "$C/kdtest" "$W/kd_empty" "$W/kd_full" "$C/Program Files/KeydeckTest"
+echo a >"$W/kd_a.txt"; chmod a-w "$W/kd_a.txt"   # read-only in Windows terms
+echo b >"$W/kd_b.dll"
+echo keep >"$W/kd_full/keep.txt"
+echo exe >"$C/Program Files/KeydeckTest/keydeck.exe"
+
+reg_import <<'REG'
+[HKEY_LOCAL_MACHINE\Software\KeydeckTest\Level1\Level2\Level3]
+"Deep"="x"
+
+[HKEY_LOCAL_MACHINE\Software\KeydeckTest\Level1\Other]
+
+[HKEY_CURRENT_USER\Software\KeydeckTest]
+"OldValue"="old"
+"KeepValue"="keep"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest\Details]
+"DisplayName"="Keydeck"
+REG
+check "set-up: key tree" present "$(reg_state 'HKLM\Software\KeydeckTest\Level1\Level2\Level3')"
+
+script_file "$C/kdtest/un.ini" \
+  "[Keydeck Uninstall]" "Name=Keydeck" "Option=2" "Uninstall=KeydeckTest" \
+  "[W" "kd_a.txt" "kd_b.dll" "kd_empty" "kd_full" \
+  "; the product folder, and then the folder itself" \
+  "[Us" 'C:\Program Files\KeydeckTest' "keydeck.exe" "   " \
+  "[K" "3" 'Software\KeydeckTest\Level1' \
+  "[V" "2" 'Software\KeydeckTest' "OldValue" \
+  "[A" "2" 'Software\KeydeckTest' "AddedValue" "added data"
+
+rm -f "$C/sweepall.log"
+timeout 60 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\un.ini' >"$KD_RUN/sweepall.out" 2>&1
+check "sweepall.exe ended by itself with" 0 "$?"
+
+check "C:\\windows\\kd_a.txt (read-only)" absent "$(exists "$W/kd_a.txt")"
+check "C:\\windows\\kd_b.dll" absent "$(exists "$W/kd_b.dll")"
+check "C:\\windows\\kd_empty" absent "$(exists "$W/kd_empty")"
+check "C:\\windows\\kd_full (not empty)" present "$(exists "$W/kd_full/keep.txt")"
+check "[Us file keydeck.exe" absent "$(exists "$C/Program Files/KeydeckTest/keydeck.exe")"
+check "[Us directory itself (blank entry)" absent "$(exists "$C/Program Files/KeydeckTest")"
+check "key tree Level1" absent "$(reg_state 'HKLM\Software\KeydeckTest\Level1')"
+check "its parent" present "$(reg_state 'HKLM\Software\KeydeckTest')"
+check "deleted value" absent "$(reg_state 'HKCU\Software\KeydeckTest' OldValue)"
+check "kept value" keep "$(reg_state 'HKCU\Software\KeydeckTest' KeepValue)"
+check "added value" "added data" "$(reg_state 'HKCU\Software\KeydeckTest' AddedValue)"
+check "Uninstall key with its subkey" absent \
+  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest')"
+check "no log without the check box" absent "$(exists "$C/sweepall.log")"
+finish

@@ -1,0 +1,302 @@
+// The Win32 layer of the uninstaller against the real (Wine) system: the
+// registry, files, the log, devices, privileges and the shell's texts.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/win/scoped.h"
+#include "sweepall/system_services.h"
+#include "sweepall/win/dialog_window.h"
+#include "sweepall/win/win_platform.h"
+
+namespace sweepall::win {
+namespace {
+
+constexpr char kTestKey[] = "Software\\SweepallTest";
+
+bool NtFamily() { return (GetVersion() & 0x80000000u) == 0; }
+
+std::string VersionName() {
+  char buf[64] = {};
+  GetEnvironmentVariableA("WINE_VERSION_NAME", buf, sizeof buf);
+  return buf;
+}
+
+void CreateKey(HKEY root, const std::string& path) {
+  common::ScopedKey key;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            key.put(), nullptr),
+            ERROR_SUCCESS)
+      << path;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  common::ScopedKey key;
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+std::string TempPath(const char* name) {
+  char dir[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + name;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  Win32FileSystem files;
+  files.ReadWhole(path, 1 << 20, &bytes);
+  return bytes;
+}
+
+class WinLayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    services_.DeleteKeyTree(kCurrentUser, kTestKey);
+    services_.DeleteKeyTree(kLocalMachine, kTestKey);
+  }
+  void TearDown() override { SetUp(); }
+
+  Win32Registry registry_;
+  Win32FileSystem files_;
+  Win32SystemInfo system_;
+  Win32Programs programs_;
+  Win32DeviceSetup devices_;
+  Win32Power power_;
+  SystemServices services_{registry_, files_, system_, programs_, devices_, power_};
+};
+
+TEST_F(WinLayer, FamilyFollowsTheWindowsVersion) {
+  const std::string version = VersionName();
+  std::printf("version %s, GetVersion 0x%08lx\n", version.c_str(), GetVersion());
+  if (version == "win98" || version == "win95" || version == "winme") {
+    EXPECT_FALSE(system_.IsNtFamily());
+  } else if (!version.empty()) {
+    EXPECT_TRUE(system_.IsNtFamily());
+  }
+  EXPECT_FALSE(system_.WindowsDirectory().empty());
+  EXPECT_EQ(system_.SystemDirectory().rfind(system_.WindowsDirectory(), 0), 0u)
+      << "got " << system_.SystemDirectory();
+}
+
+TEST_F(WinLayer, KeyTreeThreeLevelsDeepGoesCompletely) {
+  const std::string top = std::string(kTestKey) + "\\Prod";
+  CreateKey(HKEY_CURRENT_USER, top + "\\L1\\L2\\L3");
+  CreateKey(HKEY_CURRENT_USER, top + "\\Side");
+  const long plain = registry_.DeleteKey(kCurrentUser, top);
+  std::printf("plain RegDeleteKeyA of a key with subkeys: %ld\n", plain);
+  EXPECT_NE(plain, kOk) << "Wine deletes no key that has subkeys, whatever the version";
+  EXPECT_EQ(services_.DeleteKeyTree(kCurrentUser, top), kOk);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTestKey));
+  EXPECT_EQ(services_.DeleteKeyTree(kCurrentUser, top), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(services_.DeleteKeyTree(kCurrentUser, ""), ERROR_BADKEY);
+}
+
+TEST_F(WinLayer, StringValuesAreStoredWithoutTerminator) {
+  CreateKey(HKEY_CURRENT_USER, kTestKey);
+  RegKey key = 0;
+  ASSERT_EQ(registry_.OpenKey(kCurrentUser, kTestKey, kKeyAllAccess, &key), kOk);
+  EXPECT_EQ(registry_.SetString(key, "Path", "C:\\App"), kOk);
+  DWORD type = 0;
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(reinterpret_cast<HKEY>(key), "Path", nullptr, &type, nullptr, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  std::printf("stored size of \"C:\\App\": %lu\n", size);
+  std::string text;
+  EXPECT_EQ(registry_.QueryString(key, "Path", 260, &text), kOk);
+  EXPECT_EQ(text, "C:\\App");
+  EXPECT_EQ(registry_.SetString(key, "Long", std::string(300, 'x')), kOk);
+  EXPECT_EQ(registry_.QueryString(key, "Long", 260, &text), ERROR_MORE_DATA);
+  EXPECT_EQ(registry_.DeleteValue(key, "Path"), kOk);
+  EXPECT_EQ(registry_.DeleteValue(key, "Path"), ERROR_FILE_NOT_FOUND);
+  registry_.CloseKey(key);
+  EXPECT_EQ(registry_.OpenKey(kNoRoot, kTestKey, kKeyAllAccess, &key), ERROR_INVALID_HANDLE);
+}
+
+// The two entries every reset key must carry, and nothing else.
+void ExpectResetDacl(HKEY root, const std::string& path) {
+  SCOPED_TRACE(path);
+  common::ScopedKey key;
+  ASSERT_EQ(RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL, key.put()), ERROR_SUCCESS);
+  std::vector<DWORD> buf(256);
+  DWORD size = static_cast<DWORD>(buf.size() * sizeof(DWORD));
+  ASSERT_EQ(RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, buf.data(), &size),
+            ERROR_SUCCESS);
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL acl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorDacl(buf.data(), &present, &acl, &defaulted));
+  ASSERT_TRUE(present && acl);
+  ASSERT_EQ(acl->AceCount, 2) << "got " << acl->AceCount << " entries";
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID interactive = nullptr;
+  PSID admins = nullptr;
+  AllocateAndInitializeSid(&nt, 1, SECURITY_INTERACTIVE_RID, 0, 0, 0, 0, 0, 0, 0, &interactive);
+  AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                           0, 0, 0, &admins);
+  const struct {
+    PSID sid;
+    DWORD mask;
+  } want[2] = {{interactive, KEY_READ}, {admins, KEY_ALL_ACCESS}};
+  for (DWORD i = 0; i < 2; ++i) {
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(acl, i, &ace));
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    EXPECT_EQ(allowed->Mask, want[i].mask) << "entry " << i << std::hex << " mask 0x" << allowed->Mask;
+    EXPECT_TRUE(EqualSid(&allowed->SidStart, want[i].sid)) << "entry " << i;
+  }
+  FreeSid(interactive);
+  FreeSid(admins);
+}
+
+TEST_F(WinLayer, SecurityResetLeavesTheTwoEntriesOnEveryKey) {
+  const std::string top = std::string(kTestKey) + "\\Enum";
+  CreateKey(HKEY_LOCAL_MACHINE, top + "\\HID\\Dev1");
+  CreateKey(HKEY_LOCAL_MACHINE, top + "\\USB");
+  if (!NtFamily()) {
+    EXPECT_EQ(services_.ResetKeySecurity(kLocalMachine, top), 0) << "nothing to reset on 9x";
+    GTEST_SKIP() << "the 9x family keeps no registry security";
+  }
+  EXPECT_EQ(services_.ResetKeySecurity(kLocalMachine, top), 1);
+  EXPECT_EQ(services_.ResetKeySecurityTree(kLocalMachine, top), kOk);
+  for (const char* sub : {"", "\\HID", "\\HID\\Dev1", "\\USB"}) ExpectResetDacl(HKEY_LOCAL_MACHINE, top + sub);
+  EXPECT_EQ(services_.ResetKeySecurityTree(kLocalMachine, top + "\\Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(services_.DeleteKeyTree(kLocalMachine, top), kOk) << "administrators keep full control";
+}
+
+TEST_F(WinLayer, FilesGoEvenWhenReadOnlyDirectoriesOnlyWhenEmpty) {
+  const std::string dir = TempPath("sweepall_files");
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string file = dir + "\\ro.txt";
+  {
+    common::ScopedHandle h(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_READONLY, nullptr));
+    ASSERT_TRUE(h.valid());
+  }
+  EXPECT_EQ(files_.Probe(file), PathKind::kFile);
+  EXPECT_EQ(files_.Probe(dir), PathKind::kDirectory);
+  EXPECT_EQ(files_.Probe(dir + "\\"), PathKind::kDirectory);
+  EXPECT_EQ(files_.Probe(dir + "\\none"), PathKind::kMissing);
+  EXPECT_TRUE(files_.AnyMatch(dir + "\\*.txt"));
+  EXPECT_FALSE(files_.RemoveEmptyDirectory(dir));
+  EXPECT_FALSE(files_.RemoveFile(file)) << "read-only until its attributes are cleared";
+  EXPECT_TRUE(files_.ClearAttributes(file));
+  EXPECT_TRUE(files_.RemoveFile(file));
+  EXPECT_TRUE(files_.RemoveEmptyDirectory(dir + "\\")) << "a trailing backslash names it too";
+  EXPECT_EQ(files_.Probe(dir), PathKind::kMissing);
+}
+
+TEST_F(WinLayer, LogRunRewritesTheFileFromItsStart) {
+  const std::string path = TempPath("sweepall_test.log");
+  DeleteFileA(path.c_str());
+  Win32LogFile log(path);
+  ASSERT_TRUE(log.Open());
+  log.Write(std::string(100, 'L') + "\r\n");
+  log.Write("second\r\n");
+  Win32LogFile other(path);
+  EXPECT_FALSE(other.Open()) << "the log is not shared while open";
+  log.Close();
+  ASSERT_TRUE(log.Open());
+  log.Write("short\r\n");
+  log.Close();
+  EXPECT_EQ(ReadFileBytes(path), "short\r\n");
+  DeleteFileA(path.c_str());
+}
+
+TEST_F(WinLayer, ScriptIsReadUpToTheLimit) {
+  const std::string path = TempPath("sweepall_script.ini");
+  {
+    common::ScopedHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(h.get(), "[x]\r\nName=N\r\n", 13, &written, nullptr);
+  }
+  std::string bytes;
+  EXPECT_TRUE(files_.ReadWhole(path, 1 << 20, &bytes));
+  EXPECT_EQ(bytes, "[x]\r\nName=N\r\n");
+  EXPECT_TRUE(files_.ReadWhole(path, 3, &bytes));
+  EXPECT_EQ(bytes, "[x]");
+  EXPECT_FALSE(files_.ReadWhole(TempPath(""), 100, &bytes)) << "a directory is no script";
+  EXPECT_FALSE(files_.ReadWhole("", 100, &bytes));
+  DeleteFileA(path.c_str());
+}
+
+TEST_F(WinLayer, UnknownHardwareIdEndsWithNoMoreItems) {
+  const DeviceSearch r = services_.FindDeviceByHardwareId("SWEEPALL\\NO_SUCH_DEVICE");
+  std::printf("search: found %d, error %ld\n", r.found, r.error);
+  EXPECT_FALSE(r.found);
+  EXPECT_EQ(r.error, kErrorNoMoreItems);
+}
+
+TEST_F(WinLayer, RootDeviceFromAMissingInfFailsCleanly) {
+  EXPECT_FALSE(services_.InstallRootDevice("ROOT\\SWEEPALL", TempPath("none.inf")));
+  EXPECT_EQ(services_.UpdateDeviceDriver("sweepall_none.inf", "ROOT\\SWEEPALL"), 0);
+}
+
+TEST_F(WinLayer, InfIsFoundInTheWindowsInfFolder) {
+  const std::string inf = system_.WindowsDirectory() + "\\inf\\sweepall_t.inf";
+  CreateDirectoryA((system_.WindowsDirectory() + "\\inf").c_str(), nullptr);
+  { common::ScopedHandle h(CreateFileA(inf.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); }
+  EXPECT_EQ(services_.LocateInfFile("sweepall_t.inf"), 1);
+  EXPECT_EQ(services_.located_inf(), inf);
+  DeleteFileA(inf.c_str());
+}
+
+TEST_F(WinLayer, ShutdownPrivilegeCanBeEnabled) {
+  // Only the privilege: a real restart would end every program of the prefix.
+  const bool enabled = power_.EnableShutdownPrivilege();
+  std::printf("shutdown privilege enabled: %d\n", enabled);
+  if (NtFamily()) {
+    EXPECT_TRUE(enabled);
+  }
+}
+
+TEST_F(WinLayer, ShellTextsForTheQuestions) {
+  Win32DialogView view;
+  const std::string uninstall = view.UninstallQuestion();
+  const std::string restart = view.RestartQuestion();
+  std::printf("shell string 65: \"%s\"\nshell string 4274: \"%s\"\nrestart question: \"%s\"\n",
+              ShellString(65).c_str(), ShellString(4274).c_str(), restart.c_str());
+  EXPECT_FALSE(uninstall.empty());
+  EXPECT_FALSE(restart.empty());
+  EXPECT_EQ(restart.find("%1"), std::string::npos);
+}
+
+TEST_F(WinLayer, ProgramsStartAndWindowsGetTheirQuit) {
+  EXPECT_GE(programs_.Start("cmd.exe /c exit"), 32u);
+  EXPECT_EQ(programs_.Start("sweepall_no_such_program.exe"), 2u);
+
+  // A window on a thread of its own; WM_QUIT ends that thread's loop.
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool gotQuit = false;
+  std::thread owner([&] {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SweepallQuitTest";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowA("SweepallQuitTest", "Quit me", 0, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    gotQuit = msg.message == WM_QUIT;
+    DestroyWindow(w);
+  });
+  WaitForSingleObject(ready, 5000);
+  programs_.PostQuitTo("SweepallQuitTest", "Other title");  // no such window: nothing
+  programs_.PostQuitTo("SweepallQuitTest", "Quit me");
+  owner.join();
+  EXPECT_TRUE(gotQuit);
+  CloseHandle(ready);
+}
+
+}  // namespace
+}  // namespace sweepall::win
