@@ -167,7 +167,12 @@ void SetupForm::FormDestroy() {
 LRESULT SetupForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (osd_.OnTimer(wParam)) return 0;
+      if (osd_.OnTimer(wParam)) {
+        // The OSD draws over every window; the wipe repaints the desktop,
+        // and the LED strip repaints itself.
+        if (led_.Window()) RedrawWindow(led_.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return 0;
+      }
       if (wParam == kTimer2) Timer2Timer();
       if (wParam == kTimer3) Timer3Timer();
       return 0;

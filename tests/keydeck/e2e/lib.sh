@@ -110,3 +110,11 @@ lamp() {  # colour name of lamp n: lime, red, grey or the raw value
     *) echo "other:$(pixel ${xy% *} ${xy#* })" ;;
   esac
 }
+
+# Number of pixels of colour $5 (e.g. "#008000") in the screen rectangle
+# x $1, y $2, width $3, height $4.
+count_colour() {
+  local shot="$KD_RUN/count.png"
+  timeout 30 import -window root "$shot" >/dev/null 2>&1 </dev/null
+  timeout 30 convert "$shot" -crop "$3x$4+$1+$2" txt:- 2>/dev/null </dev/null | grep -ci " $5" || true
+}

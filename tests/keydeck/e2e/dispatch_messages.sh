@@ -1,0 +1,90 @@
+# The control form's messages as Keyhook, Kbdrelay and the outside world
+# send them: channel keys and receiver words drive the Channel Setting
+# window and the warning lamps; hotkeys run their rows with the lParam
+# gating; the volume codes show the bar; 0x602 opens the setup menu, whose
+# Exit item asks before it ends Keydeck.
+source "$(dirname "$0")/lib.sh"
+
+SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
+FORM3=(TForm3 "Channel Setting")
+post() { wt post "${SETUP[@]}" "$@" >/dev/null; sleep 0.3; }
+
+import_keymap
+# Row 0 (0x21) without its target: its run fails.
+timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default\0000000000000000' /v LinkTo /d "" /f \
+  >/dev/null 2>&1 </dev/null
+mkdir -p "$KD_RUN/work"
+keydeck_start "$KD_RUN/work"
+wt wait "${SETUP[@]}" 15000 >/dev/null
+wt waitvisible TRFLed RFLed 5000
+
+echo "-- channel keys"
+post 0x500 0x5A 0
+check "0x5A shows Channel Setting" visible "$(wt visible "${FORM3[@]}")"
+post 0x500 0xDA 0
+check "0xDA hides it" hidden "$(wt visible "${FORM3[@]}")"
+post 0x500 0x62 0
+check "0x62 shows it" visible "$(wt visible "${FORM3[@]}")"
+post 0x500 0xE2 0
+check "0xE2 hides it" hidden "$(wt visible "${FORM3[@]}")"
+
+echo "-- receiver words"
+check "keyboard lamp at start" grey "$(lamp 4)"
+check "mouse lamp at start" grey "$(lamp 5)"
+post 0x464 0 0x1004
+check "word 0x1004 shows Channel Setting" visible "$(wt visible "${FORM3[@]}")"
+post 0x464 0 0x0104
+check "word 0x0104 hides Channel Setting" hidden "$(wt visible "${FORM3[@]}")"
+check "word 0x0104: keyboard lamp" red "$(lamp 4)"
+check "word 0x0104: mouse lamp" grey "$(lamp 5)"
+post 0x464 1 0x1C04
+check "second word touches no window" hidden "$(wt visible "${FORM3[@]}")"
+check "second word touches no lamp" red "$(lamp 4)"
+post 0x464 0 0x0803
+check "report kind 3 leaves the lamps" red "$(lamp 4)"
+post 0x464 0 0x0804
+check "word 0x0804: keyboard lamp" grey "$(lamp 4)"
+check "word 0x0804: mouse lamp" red "$(lamp 5)"
+
+echo "-- hotkeys"
+post 0x500 0x6D 1
+check "auto-repeat of a launch key starts nothing" 1 "$(wt wait Notepad - 2500; echo $?)"
+post 0x500 0x6D 0
+check "first press starts Notepad" 0 "$(wt wait Notepad - 15000; echo $?)"
+wt post Notepad - 0x10 0 0 >/dev/null
+wt waitgone Notepad - 10000
+sleep 1.5  # the OSD of the launch is wiped
+post 0x500 0x21 0
+green=$(count_colour 824 668 200 40 "#008000")
+check "failed row shows a text at the OSD place" yes "$([ "${green:-0}" -gt 20 ] && echo yes || echo no)"
+sleep 1.5
+check "the text is wiped" 0 "$(count_colour 824 668 200 40 "#008000")"
+post 0x500 0x2E 7
+check "volume key on auto-repeat shows the bar" "srgb(255,255,0)" "$(pixel 10 655)"
+sleep 2.5
+check "the bar is wiped" "srgb(37,111,149)" "$(pixel 10 655)"
+
+echo "-- setup menu"
+post 0x602 0 0x205
+check "0x602 without 0x204 opens no menu" 1 "$(wt waitvisible "#32768" - 1000; echo $?)"
+# The last item of the menu is Exit.
+click_exit() {
+  local left top right bottom
+  read -r left top right bottom < <(wt rect "#32768" -)
+  echo "menu at $left $top $right $bottom"
+  timeout 10 xdotool mousemove $((left + 20)) $((bottom - 10)) click 1
+}
+post 0x602 0 0x204
+check "0x602 with 0x204 opens the menu" 0 "$(wt waitvisible "#32768" - 3000; echo $?)"
+click_exit
+check "Exit asks first" 0 "$(wt waitbox "" 5000 >/dev/null; echo $?)"
+echo "the question (string 259 of ComDlg32.dll): '$(wt boxtext Message 2000)'"
+wt press Message no 3000 >/dev/null
+sleep 1
+check "No keeps Keydeck running" yes "$(has_window "${SETUP[@]}")"
+post 0x602 0 0x204
+wt waitvisible "#32768" - 3000
+click_exit
+wt press Message yes 5000 >/dev/null
+check "Yes ends Keydeck" yes "$(keydeck_ended 20 && echo yes || echo no)"
+finish
