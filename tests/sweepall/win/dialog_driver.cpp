@@ -1,11 +1,17 @@
 // sweepall_driver.exe: works the uninstall dialog of a running sweepall.exe
-// from outside, as a user would, for the end-to-end tests.
+// (and the message boxes it shows) from outside, as a user would, for the
+// end-to-end tests.
 //
 //   sweepall_driver.exe STEP...
-//     wait S        wait up to S seconds for the dialog to appear
-//     click ID      click the control with that id
-//     dump FILE     write caption, group box text, check boxes and list lines
-//     gone S        wait up to S seconds for the dialog to close
+//     window CAPTION  act on the dialog-class window with this caption from
+//                     now on (default "Sweepall Ver 2.51")
+//     wait S          wait up to S seconds for that window to be visible
+//     click ID        click its control with that id and wait until handled
+//     press ID        click it without waiting (the click opens a message box)
+//     dump FILE       write caption, group box text, check boxes and list
+//                     lines of the uninstall dialog
+//     texts FILE      write the text of every child window, one a line
+//     gone S          wait up to S seconds for that window to close
 //
 // Exits 0 when every step worked, 1 (with a line on stderr) otherwise.
 #include <windows.h>
@@ -17,10 +23,11 @@
 namespace {
 
 constexpr char kDialogClass[] = "#32770";
-constexpr char kDialogCaption[] = "Sweepall Ver 2.51";
 constexpr DWORD kStepMs = 100;
 
-HWND FindDialog() { return FindWindowA(kDialogClass, kDialogCaption); }
+std::string g_caption = "Sweepall Ver 2.51";
+
+HWND FindDialog() { return FindWindowA(kDialogClass, g_caption.c_str()); }
 
 // Waits for the dialog to be there (visible) or gone, in short sleeps: the
 // driver runs in another process and has no event to wait on.
@@ -64,6 +71,19 @@ bool Dump(HWND dialog, const char* path) {
   return true;
 }
 
+BOOL CALLBACK WriteChildText(HWND child, LPARAM file) {
+  std::fprintf(reinterpret_cast<FILE*>(file), "%s\n", TextOf(child).c_str());
+  return TRUE;
+}
+
+bool DumpTexts(HWND window, const char* path) {
+  FILE* out = std::fopen(path, "wb");
+  if (!out) return false;
+  EnumChildWindows(window, WriteChildText, reinterpret_cast<LPARAM>(out));
+  std::fclose(out);
+  return true;
+}
+
 int Fail(const char* what, const char* arg) {
   std::fprintf(stderr, "sweepall_driver: %s %s\n", what, arg);
   return 1;
@@ -76,19 +96,29 @@ int main(int argc, char** argv) {
     const std::string step = argv[i];
     if (i + 1 >= argc) return Fail("missing argument for", argv[i]);
     const char* arg = argv[++i];
-    if (step == "wait") {
+    if (step == "window") {
+      g_caption = arg;
+    } else if (step == "wait") {
       if (!WaitFor(true, std::atof(arg))) return Fail("no dialog within seconds:", arg);
     } else if (step == "gone") {
       if (!WaitFor(false, std::atof(arg))) return Fail("dialog still open after seconds:", arg);
-    } else if (step == "click") {
+    } else if (step == "click" || step == "press") {
       const HWND control = GetDlgItem(FindDialog(), std::atoi(arg));
       if (!control) return Fail("no control", arg);
-      // BM_CLICK is sent, so the dialog has handled the click (and run the
-      // script) when it returns.
-      SendMessageA(control, BM_CLICK, 0, 0);
+      // Sent, not posted: the dialog has handled the click (and run the
+      // script) when it returns, unless "press" was asked for because the
+      // click opens a message box that this driver must answer.
+      if (step == "click") {
+        SendMessageA(control, BM_CLICK, 0, 0);
+      } else {
+        PostMessageA(control, BM_CLICK, 0, 0);
+      }
     } else if (step == "dump") {
       const HWND dialog = FindDialog();
       if (!dialog || !Dump(dialog, arg)) return Fail("cannot dump to", arg);
+    } else if (step == "texts") {
+      const HWND window = FindDialog();
+      if (!window || !DumpTexts(window, arg)) return Fail("cannot write texts to", arg);
     } else {
       return Fail("unknown step", argv[i - 1]);
     }

@@ -249,6 +249,28 @@ TEST_F(WinLayer, InfIsFoundInTheWindowsInfFolder) {
   DeleteFileA(inf.c_str());
 }
 
+TEST_F(WinLayer, AbsentDeviceGetsARootDeviceFromTheInf) {
+  const std::string inf = system_.WindowsDirectory() + "\\inf\\sweepall_dev.inf";
+  CreateDirectoryA((system_.WindowsDirectory() + "\\inf").c_str(), nullptr);
+  {
+    common::ScopedHandle h(CreateFileA(inf.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const char text[] =
+        "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
+        "ClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=Keydeck\r\n";
+    DWORD written = 0;
+    WriteFile(h.get(), text, sizeof text - 1, &written, nullptr);
+  }
+  // Wine runs the whole sequence (INF class, new device, hardware ID,
+  // registration); its driver update itself is a stub that reports success.
+  const char id[] = "ROOT\\SWEEPALL_TEST";
+  EXPECT_FALSE(services_.FindDeviceByHardwareId(id).found);
+  EXPECT_EQ(services_.UpdateDeviceDriver(inf, id), 1);
+  const DeviceSearch after = services_.FindDeviceByHardwareId("root\\sweepall_test");
+  EXPECT_TRUE(after.found) << "search error " << after.error;
+  EXPECT_EQ(services_.UpdateDeviceDriver(inf, id), 1) << "now as an update of a present device";
+  DeleteFileA(inf.c_str());
+}
+
 TEST_F(WinLayer, ShutdownPrivilegeCanBeEnabled) {
   // Only the privilege: a real restart would end every program of the prefix.
   const bool enabled = power_.EnableShutdownPrivilege();
