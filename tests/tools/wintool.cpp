@@ -18,6 +18,8 @@
 //                                  print its title
 //   press TITLE BUTTON MS          wait for the dialog box TITLE and press BUTTON:
 //                                  ok, cancel, yes or no
+//   list CLASS                     print "left top right bottom" of every visible
+//                                  top-level window of CLASS (e.g. "#32768", menus)
 //   key VK...                      press and release each virtual key (keybd_event)
 //   sleep MS                       wait
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
@@ -86,6 +88,20 @@ HWND FindBox(const char* title, const char* text) {
   search.Text = text;
   EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
   return search.Found;
+}
+
+struct ClassList {
+  const char* Class;
+};
+
+BOOL CALLBACK PrintIfClass(HWND window, LPARAM param) {
+  auto* list = reinterpret_cast<ClassList*>(param);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  RECT r;
+  if (std::strcmp(cls, list->Class) == 0 && IsWindowVisible(window) && GetWindowRect(window, &r))
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  return TRUE;
 }
 
 int ButtonId(const char* name) {
@@ -173,6 +189,11 @@ int Run(int argc, char** argv) {
     HWND button = GetDlgItem(box, id);
     if (!button) return 1;
     return PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
+  }
+  if (cmd == "list" && need(1)) {
+    ClassList list{argv[2]};
+    EnumWindows(PrintIfClass, reinterpret_cast<LPARAM>(&list));
+    return 0;
   }
   if (cmd == "key" && need(1)) {
     for (int i = 2; i < argc; ++i) {
