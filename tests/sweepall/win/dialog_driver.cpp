@@ -12,6 +12,7 @@
 //                     lines of the uninstall dialog
 //     texts FILE      write the text of every child window, one a line
 //     gone S          wait up to S seconds for that window to close
+//     minimize 0      minimise that window
 //
 // Exits 0 when every step worked, 1 (with a line on stderr) otherwise.
 #include <windows.h>
@@ -116,6 +117,10 @@ int main(int argc, char** argv) {
     } else if (step == "dump") {
       const HWND dialog = FindDialog();
       if (!dialog || !Dump(dialog, arg)) return Fail("cannot dump to", arg);
+    } else if (step == "minimize") {
+      const HWND window = FindDialog();
+      if (!window) return Fail("no window to minimise", arg);
+      ShowWindow(window, SW_MINIMIZE);
     } else if (step == "texts") {
       const HWND window = FindDialog();
       if (!window || !DumpTexts(window, arg)) return Fail("cannot write texts to", arg);
