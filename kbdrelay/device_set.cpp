@@ -2,16 +2,50 @@
 
 #include "kbdrelay/reader.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <string>
 
 namespace kbdrelay {
 
-struct DeviceSet::EnumEntry {
-    std::string path;
-    bool queried = false;
-    CollectionInfo info;
+// The scan's temporary list of enumerated interfaces; it grows by doubling
+// from 8 entries and is released as a whole.
+class DeviceSet::EnumList {
+public:
+    struct Entry {
+        DevicePath path;
+        bool queried;
+        CollectionInfo info;
+    };
+
+    EnumList() = default;
+    ~EnumList() { std::free(entries_); }
+    EnumList(const EnumList&) = delete;
+    EnumList& operator=(const EnumList&) = delete;
+
+    // A new empty entry at the end, or null when memory runs out.
+    Entry* append()
+    {
+        if (count_ == capacity_) {
+            const std::size_t capacity = capacity_ == 0 ? 8 : capacity_ * 2;
+            void* grown = std::realloc(entries_, capacity * sizeof(Entry));
+            if (grown == nullptr)
+                return nullptr;
+            entries_ = static_cast<Entry*>(grown);
+            capacity_ = capacity;
+        }
+        Entry* entry = &entries_[count_++];
+        *entry = Entry{};
+        return entry;
+    }
+
+    void clear() { count_ = 0; }
+    std::size_t size() const { return count_; }
+    const Entry& operator[](std::size_t i) const { return entries_[i]; }
+
+private:
+    Entry* entries_ = nullptr;
+    std::size_t count_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 namespace {
@@ -52,6 +86,11 @@ DeviceSet::DeviceSet(Variant variant, HidBus& bus, ReaderHost& readers, MessageP
 {
 }
 
+DeviceSet::~DeviceSet()
+{
+    freeRecords();
+}
+
 void DeviceSet::configure(WindowHandle appWindow, std::uint32_t appMessage,
                           std::uint32_t reportUsagePage)
 {
@@ -76,54 +115,55 @@ bool DeviceSet::matches(std::size_t index, std::uint32_t usagePage, std::uint32_
            records_[index].usage == usage;
 }
 
-std::vector<DeviceSet::EnumEntry> DeviceSet::enumerate()
+bool DeviceSet::enumerate(EnumList& list)
 {
-    std::vector<EnumEntry> entries;
     if (!bus_.beginEnumeration())
-        return entries;
+        return true;
     EnumerationGuard guard(bus_);
 
-    std::size_t capacity = 8;
-    entries.reserve(capacity);
     std::uint32_t failuresInRow = 0;
     for (std::uint32_t member = 0; member < kMaxEnumeratedInterfaces; ++member) {
-        std::string path;
+        DevicePath path;
         const EnumStep step = bus_.enumerate(member, path);
         if (step == EnumStep::NoMore)
             break;
         if (step == EnumStep::Aborted) {
-            entries.clear();
+            list.clear();
             break;
         }
-        if (entries.size() == capacity) {
-            capacity *= 2;
-            entries.reserve(capacity);
-        }
-        EnumEntry& entry = entries.emplace_back();
+        EnumList::Entry* entry = list.append();
+        if (entry == nullptr)
+            return false;
         if (step == EnumStep::Failed) {
             if (++failuresInRow >= kMaxConsecutiveEnumFailures)
                 break;
             continue;
         }
         failuresInRow = 0;
-        entry.path = std::move(path);
+        entry->path = path;
         // A path that does not fit the record could never be opened from
         // it again: such an interface is kept like one that can't be opened.
-        if (entry.path.size() < kDevicePathSize)
-            entry.queried = bus_.queryCollection(entry.path, entry.info);
+        if (path.fits)
+            entry->queried = bus_.queryCollection(path.text, entry->info);
     }
-    return entries;
+    return true;
 }
 
-void DeviceSet::buildRecords(const std::vector<EnumEntry>& entries)
+void DeviceSet::buildRecords(const EnumList& list)
 {
-    records_.assign(entries.size(), HidDeviceRecord{});
-    queried_.assign(entries.size(), false);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const EnumEntry& entry = entries[i];
+    if (list.size() == 0)
+        return;
+    records_ = static_cast<HidDeviceRecord*>(std::calloc(list.size(), sizeof(HidDeviceRecord)));
+    queried_ = static_cast<bool*>(std::calloc(list.size(), sizeof(bool)));
+    if (records_ == nullptr || queried_ == nullptr) {
+        freeRecords();
+        return;
+    }
+    count_ = list.size();
+    for (std::size_t i = 0; i < count_; ++i) {
+        const EnumList::Entry& entry = list[i];
         HidDeviceRecord& record = records_[i];
-        if (entry.path.size() < kDevicePathSize)
-            std::memcpy(record.devicePath, entry.path.c_str(), entry.path.size() + 1);
+        std::memcpy(record.devicePath, entry.path.text, sizeof record.devicePath);
         if (!entry.queried)
             continue;
         queried_[i] = true;
@@ -140,28 +180,36 @@ void DeviceSet::buildRecords(const std::vector<EnumEntry>& entries)
     }
 }
 
+void DeviceSet::freeRecords()
+{
+    std::free(records_);
+    std::free(queried_);
+    records_ = nullptr;
+    queried_ = nullptr;
+    count_ = 0;
+    startedCount_ = 0;
+}
+
 void DeviceSet::scan()
 {
     // Never free a record that a running reader still uses.
     stopAllReaders();
-    std::vector<HidDeviceRecord>().swap(records_);
-    queried_.clear();
-    startedCount_ = 0;
+    freeRecords();
 
-    try {
-        buildRecords(enumerate());
-    } catch (const std::bad_alloc&) {
-        records_.clear();
-        queried_.clear();
+    {
+        EnumList list;
+        // Memory running out mid-scan counts as a failed enumeration.
+        if (enumerate(list))
+            buildRecords(list);
     }
 
-    if (records_.empty()) {
+    if (count_ == 0) {
         postToApp(kDeviceNotFound, 0, 0);
         return;
     }
 
     bool found = false;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         if (!qualifies(i))
             continue;
         started_[startedCount_] = i;
@@ -176,7 +224,7 @@ void DeviceSet::scan()
 
 void DeviceSet::startReader(std::size_t index)
 {
-    if (index >= records_.size() || records_[index].handle != 0)
+    if (index >= count_ || records_[index].handle != 0)
         return;
     // The reader tables have no slot for this position: no reader.
     if (index >= kReaderSlots)
@@ -198,7 +246,7 @@ void DeviceSet::startReader(std::size_t index)
 
 void DeviceSet::stopReader(std::size_t index)
 {
-    if (index >= records_.size() || records_[index].handle == 0)
+    if (index >= count_ || records_[index].handle == 0)
         return;
     if (index < kReaderSlots) {
         ReaderSlot& slot = slots_[index];
@@ -215,13 +263,13 @@ void DeviceSet::stopReader(std::size_t index)
 
 void DeviceSet::stopAllReaders()
 {
-    for (std::size_t i = 0; i < records_.size(); ++i)
+    for (std::size_t i = 0; i < count_; ++i)
         stopReader(i);
 }
 
 bool DeviceSet::readerRunning(std::size_t index) const
 {
-    return index < records_.size() && index < kReaderSlots && records_[index].handle != 0 &&
+    return index < count_ && index < kReaderSlots && records_[index].handle != 0 &&
            slots_[index].thread != 0;
 }
 
@@ -262,7 +310,7 @@ void DeviceSet::onRemoval(const char* name, std::size_t nameLength)
         return;
     for (std::size_t n = 0; n < startedCount_; ++n) {
         const std::size_t index = started_[n];
-        if (index >= records_.size() ||
+        if (index >= count_ ||
             !sameInterfaceName(name, nameLength, records_[index].devicePath))
             continue;
         if (variant_ == Variant::Hidrelay)
@@ -283,7 +331,7 @@ void DeviceSet::setFeatures(std::uint32_t usagePage, std::uint32_t usage,
         return;
     std::uint8_t bytes[kFeatureReportSize];
     std::memcpy(bytes, report, sizeof bytes);
-    for (std::size_t i = 0; i < records_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         if (!matches(i, usagePage, usage))
             continue;
         // A handle of its own: the record's handle field belongs to the
@@ -298,7 +346,7 @@ void DeviceSet::setFeatures(std::uint32_t usagePage, std::uint32_t usage,
 
 HidDeviceRecord* DeviceSet::findRecord(std::uint32_t usagePage, std::uint32_t usage)
 {
-    for (std::size_t i = 0; i < records_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         if (matches(i, usagePage, usage))
             return &records_[i];
     }
@@ -314,9 +362,7 @@ std::uint16_t DeviceSet::revision(std::uint32_t usagePage, std::uint32_t usage)
 void DeviceSet::release()
 {
     stopAllReaders();
-    std::vector<HidDeviceRecord>().swap(records_);
-    queried_.clear();
-    startedCount_ = 0;
+    freeRecords();
 }
 
 std::array<std::uint8_t, kNotificationFilterSize> notificationFilter(const std::uint8_t (&hidGuid)[16])

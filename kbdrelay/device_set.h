@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "kbdrelay/hid_bus.h"
 #include "kbdrelay/hid_record.h"
@@ -44,6 +43,7 @@ constexpr std::uint32_t kMaxConsecutiveEnumFailures = 64;
 class DeviceSet {
 public:
     DeviceSet(Variant variant, HidBus& bus, ReaderHost& readers, MessagePoster& poster);
+    ~DeviceSet();
     DeviceSet(const DeviceSet&) = delete;
     DeviceSet& operator=(const DeviceSet&) = delete;
 
@@ -70,7 +70,7 @@ public:
     void release();
 
     // State, for the platform layer and for tests.
-    std::size_t deviceCount() const { return records_.size(); }
+    std::size_t deviceCount() const { return count_; }
     const HidDeviceRecord& record(std::size_t index) const { return records_[index]; }
     std::size_t startedCount() const { return startedCount_; }
     std::size_t startedIndex(std::size_t n) const { return started_[n]; }
@@ -78,7 +78,7 @@ public:
     WindowHandle postTarget() const { return postTarget_; }
 
 private:
-    struct EnumEntry;
+    class EnumList;
     struct ReaderSlot {
         std::atomic<std::uint32_t> stopFlag{0};
         DeviceHandle readHandle = 0;
@@ -88,8 +88,9 @@ private:
 
     bool qualifies(std::size_t index) const;
     bool matches(std::size_t index, std::uint32_t usagePage, std::uint32_t usage) const;
-    std::vector<EnumEntry> enumerate();
-    void buildRecords(const std::vector<EnumEntry>& entries);
+    bool enumerate(EnumList& list);
+    void buildRecords(const EnumList& list);
+    void freeRecords();
     void startReader(std::size_t index);
     void stopReader(std::size_t index);
     void postToApp(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam);
@@ -105,8 +106,11 @@ private:
     std::uint32_t reportUsagePage_ = 0;
     WindowHandle hiddenWindow_ = 0;
 
-    std::vector<HidDeviceRecord> records_;
-    std::vector<bool> queried_;  // false: enumerated but never opened or queried
+    // Plain heap arrays: the library must not throw, and the DLL stays
+    // free of the exception runtime.
+    HidDeviceRecord* records_ = nullptr;
+    bool* queried_ = nullptr;  // false: enumerated but never opened or queried
+    std::size_t count_ = 0;
     std::array<std::size_t, kMaxReaders> started_{};
     std::size_t startedCount_ = 0;
     std::array<ReaderSlot, kReaderSlots> slots_;

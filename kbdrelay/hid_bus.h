@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <cstring>
 
 #include "kbdrelay/hid_record.h"
 
@@ -24,6 +24,21 @@ struct CollectionInfo {
     std::uint16_t featureReportLength = 0;
 };
 
+// A device path as a scan keeps it: at most the record's field, and
+// whether the whole path fitted there.
+struct DevicePath {
+    char text[kDevicePathSize] = {};
+    bool fits = false;
+
+    void assign(const char* path, std::size_t length)
+    {
+        fits = length < kDevicePathSize;
+        const std::size_t kept = fits ? length : 0;
+        std::memcpy(text, path, kept);
+        text[kept] = '\0';
+    }
+};
+
 enum class EnumStep {
     Interface,  // path holds the interface's device path
     Failed,     // this member could not be enumerated; later ones may
@@ -37,13 +52,13 @@ public:
 
     // Opens the set of present HID device interfaces; false when it can't.
     virtual bool beginEnumeration() = 0;
-    virtual EnumStep enumerate(std::uint32_t memberIndex, std::string& path) = 0;
+    virtual EnumStep enumerate(std::uint32_t memberIndex, DevicePath& path) = 0;
     // Releases the interface set opened by beginEnumeration.
     virtual void endEnumeration() = 0;
 
     // Opens the path for querying only and reads the collection's
     // attributes and capabilities.
-    virtual bool queryCollection(const std::string& path, CollectionInfo& info) = 0;
+    virtual bool queryCollection(const char* path, CollectionInfo& info) = 0;
 
     // Both return 0 when the open fails.
     virtual DeviceHandle openForReading(const char* path) = 0;  // overlapped

@@ -32,7 +32,7 @@ bool WinHidBus::beginEnumeration()
     return interfaces_ != INVALID_HANDLE_VALUE;
 }
 
-EnumStep WinHidBus::enumerate(std::uint32_t memberIndex, std::string& path)
+EnumStep WinHidBus::enumerate(std::uint32_t memberIndex, DevicePath& path)
 {
     SP_DEVICE_INTERFACE_DATA data{};
     data.cbSize = sizeof data;
@@ -65,9 +65,9 @@ void WinHidBus::endEnumeration()
     interfaces_ = INVALID_HANDLE_VALUE;
 }
 
-bool WinHidBus::queryCollection(const std::string& path, CollectionInfo& info)
+bool WinHidBus::queryCollection(const char* path, CollectionInfo& info)
 {
-    common::ScopedHandle device(openPath(path.c_str(), 0, 0));
+    common::ScopedHandle device(openPath(path, 0, 0));
     if (!device)
         return false;
 

@@ -12,9 +12,9 @@ namespace kbdrelay {
 class WinHidBus final : public HidBus {
 public:
     bool beginEnumeration() override;
-    EnumStep enumerate(std::uint32_t memberIndex, std::string& path) override;
+    EnumStep enumerate(std::uint32_t memberIndex, DevicePath& path) override;
     void endEnumeration() override;
-    bool queryCollection(const std::string& path, CollectionInfo& info) override;
+    bool queryCollection(const char* path, CollectionInfo& info) override;
     DeviceHandle openForReading(const char* path) override;
     DeviceHandle openForFeature(const char* path) override;
     void sendFeature(DeviceHandle handle, const std::uint8_t* report,

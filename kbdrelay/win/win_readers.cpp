@@ -1,5 +1,9 @@
 #include "kbdrelay/win/win_readers.h"
 
+#include <cstdlib>
+#include <new>
+#include <type_traits>
+
 #include "kbdrelay/device_set.h"
 #include "kbdrelay/reader.h"
 #include "kbdrelay/win/win_hid_bus.h"
@@ -17,6 +21,7 @@ constexpr int kCancelWaits = 50;
 
 // Everything a reader touches lives here, on the heap, so that a read the
 // system still owns never points into a thread's stack.
+// Trivially destructible: it is released with free().
 struct ReaderContext {
     const std::atomic<std::uint32_t>* stopFlag = nullptr;
     HANDLE device = nullptr;
@@ -27,6 +32,8 @@ struct ReaderContext {
     OVERLAPPED overlapped{};
     bool readOutstanding = false;  // only the reader thread and its APCs touch it
 };
+
+static_assert(std::is_trivially_destructible_v<ReaderContext>);
 
 VOID CALLBACK onReadComplete(DWORD, DWORD, LPOVERLAPPED overlapped)
 {
@@ -106,9 +113,11 @@ bool ended(HANDLE thread, DWORD timeoutMs)
 
 ReaderHost::Thread WinReaderHost::start(const ReaderLaunch& launch)
 {
-    auto* context = new (std::nothrow) ReaderContext;
-    if (context == nullptr)
+    // Plain heap memory: the library does without the exception runtime.
+    void* memory = std::calloc(1, sizeof(ReaderContext));
+    if (memory == nullptr)
         return 0;
+    auto* context = new (memory) ReaderContext;
     context->stopFlag = launch.stopFlag;
     context->device = toHandle(launch.readHandle);
     context->target = reinterpret_cast<HWND>(launch.postTarget);
@@ -120,7 +129,7 @@ ReaderHost::Thread WinReaderHost::start(const ReaderLaunch& launch)
     if (context->thread == nullptr) {
         if (context->quiet != nullptr)
             CloseHandle(context->quiet);
-        delete context;
+        std::free(context);
         return 0;
     }
     return reinterpret_cast<Thread>(context);
@@ -149,7 +158,7 @@ void WinReaderHost::stop(Thread thread)
     // A read that was never withdrawn may still complete into the buffers:
     // then they are left to the process rather than freed under it.
     if (threadEnded && quiet)
-        delete context;
+        std::free(context);
 }
 
 void WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,

@@ -265,13 +265,13 @@ bool FakeHidBus::beginEnumeration()
     return !setUnavailable;
 }
 
-EnumStep FakeHidBus::enumerate(std::uint32_t memberIndex, std::string& path)
+EnumStep FakeHidBus::enumerate(std::uint32_t memberIndex, DevicePath& path)
 {
     if (memberIndex >= interfaces.size())
         return EnumStep::NoMore;
     const FakeInterface& item = interfaces[memberIndex];
     if (item.step == EnumStep::Interface)
-        path = item.path;
+        path.assign(item.path.c_str(), item.path.size());
     return item.step;
 }
 
@@ -289,7 +289,7 @@ const FakeInterface* FakeHidBus::find(const std::string& path) const
     return nullptr;
 }
 
-bool FakeHidBus::queryCollection(const std::string& path, CollectionInfo& info)
+bool FakeHidBus::queryCollection(const char* path, CollectionInfo& info)
 {
     const FakeInterface* item = find(path);
     if (item == nullptr || !item->queryable)
