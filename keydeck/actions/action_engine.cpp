@@ -223,7 +223,12 @@ bool ActionEngine::RunFunction(int32_t code, const std::string& linkTo, uint32_t
     case 32: result = OpenUnlessRunning("OpusApp", AppPath(sys_.Reg, "WinWord.exe")); break;
     case 33: result = OpenUnlessRunning("XLMAIN", AppPath(sys_.Reg, "Excel.exe")); break;
     case 34: result = ShellOpen(sys_.Starter, AppPath(sys_.Reg, "Wpowerpnt.exe")); break;
-    case 35: sys_.Starter.OpenHelpContents(helpFile_); break;
+    case 35:
+      // Asked for a missing file, the help viewer keeps the call waiting
+      // (seen under Wine) and with it every later hotkey: report it instead.
+      result = sys_.Starter.FileExists(helpFile_);
+      if (result) sys_.Starter.OpenHelpContents(helpFile_);
+      break;
     case 41: Chord(kVkCtrl, 'C'); break;
     case 42: Chord(kVkCtrl, 'V'); break;
     case 43: Chord(kVkCtrl, 'X'); break;

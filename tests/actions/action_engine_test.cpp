@@ -297,13 +297,17 @@ TEST(EngineCodesTest, OfficeProgramsNotInstalledFailQuietly) {
   EXPECT_TRUE(rig.log.empty());
 }
 
-TEST(EngineCodesTest, Code35OpensTheHelpContents) {
+TEST(EngineCodesTest, Code35OpensTheHelpContentsOfAnExistingFile) {
   EngineRig rig;
+  rig.starter.files = {"D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"};
   EXPECT_TRUE(rig.Run(35));
   EXPECT_EQ(rig.log, (CallLog{"Help D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"}));
   rig.log.clear();
   rig.engine->SetHelpFile("C:\\Keydeck\\Hotkey.hlp");
-  rig.Run(35);
+  EXPECT_FALSE(rig.Run(35)) << "missing help file";
+  EXPECT_TRUE(rig.log.empty());
+  rig.starter.files.insert("C:\\Keydeck\\Hotkey.hlp");
+  EXPECT_TRUE(rig.Run(35));
   EXPECT_EQ(rig.log, (CallLog{"Help C:\\Keydeck\\Hotkey.hlp"}));
 }
 

@@ -517,6 +517,20 @@ TEST(WinLaunchTest, ControlPanelAppletStart) {
   EXPECT_FALSE(RunControlPanel(starter, std::string(223, 'a'))) << "longer than the command";
 }
 
+TEST(WinLaunchTest, MissingHelpFileStartsNoViewer) {
+  // Asked for a missing file, Wine's WinHelpA waits on the viewer's error
+  // box and never returns on its own: the code must not get that far.
+  RealStarterRig rig;
+  ActionEngine& engine = rig.Build();
+  engine.SetHelpFile(TempDir() + "\\nohelp.hlp");
+  engine.SetEntry(0, ActionEntry{"Help", "", 35, 0});
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(engine.RunEntry(0));
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  Sleep(500);
+  EXPECT_EQ(FindWindowA("MS_WINHELP", nullptr), nullptr) << "a help viewer was started";
+}
+
 // ---- power -----------------------------------------------------------------
 
 TEST(WinPowerTest, ShutdownPrivilegeAndStandbyCallSequence) {
