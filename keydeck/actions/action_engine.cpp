@@ -294,7 +294,7 @@ bool ActionEngine::VideoPlayerFilesPresent(const std::string& setupDir) {
 
 void ActionEngine::StartVideoPlayer() {
   const std::string vprKey = "\\SOFTWARE\\VPRMatrix\\PowerVPR";
-  if (sys_.Reg.KeyOpens(RegRoot::LocalMachine, vprKey, RegAccess::Read)) {
+  if (sys_.Reg.KeyOpens(RegRoot::LocalMachine, vprKey)) {
     const std::string setupDir =
         sys_.Reg.ReadText(RegRoot::LocalMachine, vprKey, "SetupDir").value_or("");
     const std::string target =

@@ -26,7 +26,7 @@ bool ShellOpen(ProgramStarter& starter, const std::string& target) {
 }
 
 std::string ShellOpenCommand(Registry& registry, const std::string& extension) {
-  if (extension.empty() || !registry.KeyOpens(RegRoot::ClassesRoot, extension, RegAccess::Read))
+  if (extension.empty() || !registry.KeyOpens(RegRoot::ClassesRoot, extension))
     return std::string();
   const std::string type = TextOrEmpty(registry, RegRoot::ClassesRoot, extension, "");
   std::string command =
@@ -40,7 +40,7 @@ std::string ShellOpenCommand(Registry& registry, const std::string& extension) {
 }
 
 std::string FileTypeName(Registry& registry, const std::string& extension) {
-  if (extension.empty() || !registry.KeyOpens(RegRoot::ClassesRoot, extension, RegAccess::Read))
+  if (extension.empty() || !registry.KeyOpens(RegRoot::ClassesRoot, extension))
     return std::string();
   const std::string type = TextOrEmpty(registry, RegRoot::ClassesRoot, extension, "");
   if (type.empty()) return std::string();  // the root's own default is no file type
@@ -49,11 +49,11 @@ std::string FileTypeName(Registry& registry, const std::string& extension) {
 
 std::string FindMailCommand(Registry& registry) {
   const std::string clients = "Software\\Clients\\Mail";
-  if (!registry.KeyOpens(RegRoot::LocalMachine, clients, RegAccess::Read))
+  if (!registry.KeyOpens(RegRoot::LocalMachine, clients))
     return kFallbackMailCommand;
   const std::string client = TextOrEmpty(registry, RegRoot::LocalMachine, clients, "");
   const std::string commandKey = clients + "\\" + client + "\\shell\\open\\command";
-  if (!registry.KeyOpens(RegRoot::LocalMachine, commandKey, RegAccess::Read))
+  if (!registry.KeyOpens(RegRoot::LocalMachine, commandKey))
     return kFallbackMailCommand;
   const std::string command = TextOrEmpty(registry, RegRoot::LocalMachine, commandKey, "");
   if (command.empty()) return kFallbackMailCommand;
@@ -77,7 +77,7 @@ std::string ExpandProgramFiles(Registry& registry, const std::string& commandLin
 std::string FindPersonalFolder(Registry& registry) {
   const std::string userFolders =
       "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders";
-  if (registry.KeyOpens(RegRoot::CurrentUser, userFolders, RegAccess::Read))
+  if (registry.KeyOpens(RegRoot::CurrentUser, userFolders))
     return TextOrEmpty(registry, RegRoot::CurrentUser, userFolders, "Personal");
   return TextOrEmpty(registry, RegRoot::LocalMachine,
                      "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\User Shell Folders",
@@ -87,11 +87,11 @@ std::string FindPersonalFolder(Registry& registry) {
 SearchAddress FindSearchAddress(Registry& registry) {
   SearchAddress result;
   const std::string browser = "Software\\Microsoft\\Internet Explorer";
-  if (registry.KeyOpens(RegRoot::LocalMachine, browser, RegAccess::Full))
+  if (registry.KeyOpens(RegRoot::LocalMachine, browser))
     result.IeMajorVersion =
         LeadingInteger(TextOrEmpty(registry, RegRoot::LocalMachine, browser, "Version"));
   const std::string main = "\\SOFTWARE\\Microsoft\\Internet Explorer\\Main";
-  if (registry.KeyOpens(RegRoot::LocalMachine, main, RegAccess::Read))
+  if (registry.KeyOpens(RegRoot::LocalMachine, main))
     result.Address = TextOrEmpty(registry, RegRoot::LocalMachine, main, "Search Page");
   else
     result.Address = kDefaultSearchAddress;

@@ -12,14 +12,15 @@
 namespace kd {
 
 enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine };
-enum class RegAccess { Read, Full };
 
-// Read-only registry access. Paths are relative to the root.
+// Read-only registry access. Paths are relative to the root. Keys are
+// opened for reading only: the machine keys are not writable for a standard
+// user of the NT family, and nothing here writes.
 class Registry {
  public:
   virtual ~Registry() = default;
-  // Whether root\path can be opened with the given access.
-  virtual bool KeyOpens(RegRoot root, std::string_view path, RegAccess access) = 0;
+  // Whether root\path exists and can be opened for reading.
+  virtual bool KeyOpens(RegRoot root, std::string_view path) = 0;
   // A text value (an empty name is the key's default value); nullopt when
   // the key or the value is missing or the value is not text.
   virtual std::optional<std::string> ReadText(RegRoot root, std::string_view path,

@@ -31,10 +31,6 @@ inline std::string Hex(uint32_t v) {
 class FakeRegistry : public Registry {
  public:
   void AddKey(RegRoot root, std::string_view path) { keys_.insert(KeyName(root, path)); }
-  void DenyFullAccess(RegRoot root, std::string_view path) {
-    AddKey(root, path);
-    readOnly_.insert(KeyName(root, path));
-  }
   void SetText(RegRoot root, std::string_view path, std::string_view name, std::string value) {
     AddKey(root, path);
     texts_[ValueName(root, path, name)] = std::move(value);
@@ -44,11 +40,8 @@ class FakeRegistry : public Registry {
     numbers_[ValueName(root, path, name)] = value;
   }
 
-  bool KeyOpens(RegRoot root, std::string_view path, RegAccess access) override {
-    ++opens;
-    const std::string key = KeyName(root, path);
-    if (!keys_.count(key)) return false;
-    return access == RegAccess::Read || !readOnly_.count(key);
+  bool KeyOpens(RegRoot root, std::string_view path) override {
+    return keys_.count(KeyName(root, path)) > 0;
   }
   std::optional<std::string> ReadText(RegRoot root, std::string_view path,
                                       std::string_view name) override {
@@ -62,8 +55,6 @@ class FakeRegistry : public Registry {
     if (it == numbers_.end()) return std::nullopt;
     return it->second;
   }
-
-  int opens = 0;
 
  private:
   static std::string Lower(std::string_view s) {
@@ -79,7 +70,7 @@ class FakeRegistry : public Registry {
   static std::string ValueName(RegRoot root, std::string_view path, std::string_view name) {
     return KeyName(root, path) + "|" + Lower(name);
   }
-  std::set<std::string> keys_, readOnly_;
+  std::set<std::string> keys_;
   std::map<std::string, std::string> texts_;
   std::map<std::string, uint32_t> numbers_;
 };

@@ -157,12 +157,12 @@ TEST(FindSearchAddressTest, BrowserVersionAndSearchPage) {
 
 TEST(FindSearchAddressTest, VersionEdges) {
   FakeRegistry reg;
+  reg.AddKey(HKLM, "Software\\Microsoft\\Internet Explorer");
+  EXPECT_EQ(FindSearchAddress(reg).IeMajorVersion, 0) << "key without a version";
   reg.SetText(HKLM, "Software\\Microsoft\\Internet Explorer", "Version", "beta 6");
   EXPECT_EQ(FindSearchAddress(reg).IeMajorVersion, 0) << "no leading digit";
   reg.SetText(HKLM, "Software\\Microsoft\\Internet Explorer", "Version", "  11.0");
   EXPECT_EQ(FindSearchAddress(reg).IeMajorVersion, 11);
-  reg.DenyFullAccess(HKLM, "Software\\Microsoft\\Internet Explorer");
-  EXPECT_EQ(FindSearchAddress(reg).IeMajorVersion, 3) << "key not writable";
   reg.AddKey(HKLM, "SOFTWARE\\Microsoft\\Internet Explorer\\Main");
   EXPECT_EQ(FindSearchAddress(reg).Address, "") << "Main key without a search page";
 }

@@ -58,9 +58,8 @@ bool ReadRaw(RegRoot root, std::string_view path, std::string_view name, DWORD* 
 
 }  // namespace
 
-bool WinRegistry::KeyOpens(RegRoot root, std::string_view path, RegAccess access) {
-  return static_cast<bool>(
-      OpenKey(root, path, access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ));
+bool WinRegistry::KeyOpens(RegRoot root, std::string_view path) {
+  return static_cast<bool>(OpenKey(root, path, KEY_READ));
 }
 
 std::optional<std::string> WinRegistry::ReadText(RegRoot root, std::string_view path,

@@ -9,7 +9,7 @@ namespace kd {
 
 class WinRegistry final : public Registry {
  public:
-  bool KeyOpens(RegRoot root, std::string_view path, RegAccess access) override;
+  bool KeyOpens(RegRoot root, std::string_view path) override;
   std::optional<std::string> ReadText(RegRoot root, std::string_view path,
                                       std::string_view name) override;
   std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
