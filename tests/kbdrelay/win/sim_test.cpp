@@ -238,6 +238,20 @@ TEST_F(KbdrelaySim, UnloadEndsTheReaderAndRemovesTheHiddenWindow)
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "unload posted WM_QUIT";
 }
 
+TEST(KbdrelaySimReportPage, AnotherReportPageStillReadsTheInputButPostsNotFound)
+{
+    Session session("kbdrelay.dll");
+    ASSERT_TRUE(session.loaded()) << "LoadLibrary failed: " << GetLastError();
+    ASSERT_EQ(session.initDriver(session.app(), kAppMessage, 0x000C), 1);
+    const std::vector<Message> first = session.collect(1, 2000);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].message, 0x700u) << "got " << hex(first[0].message);
+    EXPECT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    EXPECT_EQ(receiver->clients(kConsumer), 0);
+    session.unload();
+    EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
+}
+
 class HidrelaySim : public ::testing::Test {
 protected:
     void SetUp() override
@@ -304,6 +318,21 @@ TEST_F(HidrelaySim, RemovalPostsNotFoundAndStopsBothReaders)
     EXPECT_EQ(seen[0].message, 0x700u) << "got " << hex(seen[0].message);
     EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
     EXPECT_TRUE(receiver->waitForClients(kConsumer, 0, 2000));
+}
+
+TEST_F(HidrelaySim, ArrivalPostsNotFoundThenRescansAndReadsAgain)
+{
+    ASSERT_EQ(session_->initDriver(session_->app(), kAppMessage, 0xFF02), 1);
+    ASSERT_EQ(session_->collect(1, 2000).size(), 1u);
+    ASSERT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    session_->deviceChange(kArrival, "\\\\?\\hid#anything");
+    const std::vector<Message> seen = session_->collect(2, 2000);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].message, 0x700u) << "got " << hex(seen[0].message);
+    EXPECT_EQ(seen[1].message, 0x600u) << "got " << hex(seen[1].message);
+    EXPECT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    EXPECT_TRUE(receiver->waitForClients(kConsumer, 1, 2000));
+    EXPECT_EQ(threadsInProcess(), baselineThreads_ + 2);
 }
 
 }  // namespace
