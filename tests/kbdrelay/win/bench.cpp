@@ -121,11 +121,18 @@ double threadCpu(const std::set<DWORD>& ids)
     return total;
 }
 
-double processCpu()
+// Kernel plus user time in 100-ns units.
+long long processTicks()
 {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    return seconds(kernel) + seconds(user);
+    const auto ticks = [](FILETIME t) { return (long long)((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime); };
+    return ticks(kernel) + ticks(user);
+}
+
+double processCpu()
+{
+    return double(processTicks()) / 1e7;
 }
 
 // Waits for the first word of a report at the application window.
@@ -223,16 +230,28 @@ int run(DWORD idleSeconds)
                 median(libraryMicros) - median(plainMicros));
     std::printf("process CPU while relaying the %d samples: %.3f s\n", kSamples, busy);
 
+    const std::set<DWORD> application{GetCurrentThreadId()};
+    std::set<DWORD> others;
+    for (DWORD id : threadIds()) {
+        if (readers.count(id) == 0 && application.count(id) == 0)
+            others.insert(id);
+    }
     const double readerBefore = threadCpu(readers);
-    const double processBefore = processCpu();
+    const double applicationBefore = threadCpu(application);
+    const double othersBefore = threadCpu(others);
+    const long long processBefore = processTicks();
     pumpFor(session, idleSeconds);
     const double readerIdle = threadCpu(readers) - readerBefore;
-    const double processIdle = processCpu() - processBefore;
+    const double applicationIdle = threadCpu(application) - applicationBefore;
+    const double othersIdle = threadCpu(others) - othersBefore;
+    const double processIdle = double(processTicks() - processBefore) / 1e7;
     // Under Wine InitDriver's first device notification registration also
     // starts a thread of Wine's own; it is counted with the reader.
     std::printf("idle %lu s, application thread in MsgWaitForMultipleObjects:\n", idleSeconds);
-    std::printf("  %zu thread(s) started by InitDriver: CPU %.3f s; whole process: CPU %.3f s\n",
-                readers.size(), readerIdle, processIdle);
+    std::printf("  %zu thread(s) started by InitDriver: CPU %.1f ms\n", readers.size(), readerIdle * 1000);
+    std::printf("  application thread: CPU %.1f ms; %zu other thread(s) (receiver, Wine): CPU %.1f ms\n",
+                applicationIdle * 1000, others.size(), othersIdle * 1000);
+    std::printf("  whole process: CPU %.1f ms\n", processIdle * 1000);
     return 0;
 }
 
