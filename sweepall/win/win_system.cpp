@@ -1,5 +1,6 @@
 // Files, directories, the system's folders, programs, power and the log.
 #include "common/text.h"
+#include "common/win/privilege.h"
 #include "common/win/scoped.h"
 #include "sweepall/win/win_platform.h"
 
@@ -88,19 +89,7 @@ void Win32Programs::PostQuitTo(const std::string& windowClass, const std::string
 }
 
 bool Win32Power::EnableShutdownPrivilege() {
-  common::ScopedHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-    return false;
-  TOKEN_PRIVILEGES privileges = {};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
-    return false;
-  // AdjustTokenPrivileges succeeds even when the privilege was not granted;
-  // only the last error tells (ERROR_NOT_ALL_ASSIGNED).
-  SetLastError(ERROR_SUCCESS);
-  AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-  return GetLastError() == ERROR_SUCCESS;
+  return common::EnableProcessPrivilege("SeShutdownPrivilege");
 }
 
 bool Win32Power::EndSession(unsigned flags) { return ExitWindowsEx(flags, 0) != FALSE; }

@@ -1,22 +1,10 @@
-#include "common/win/scoped.h"
+#include "common/win/privilege.h"
 #include "keydeck/actions/win/win_services.h"
 
 namespace kd {
 
 bool WinPowerControl::EnableShutdownPrivilege() {
-  common::ScopedHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-    return false;
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
-    return false;
-  // AdjustTokenPrivileges succeeds also when it could not enable the
-  // privilege; only the last error tells (ERROR_NOT_ALL_ASSIGNED).
-  SetLastError(ERROR_SUCCESS);
-  AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-  return GetLastError() == ERROR_SUCCESS;
+  return common::EnableProcessPrivilege("SeShutdownPrivilege");
 }
 
 void WinPowerControl::SetSystemPowerState(bool suspend) {
