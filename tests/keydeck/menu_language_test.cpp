@@ -102,14 +102,5 @@ TEST(LocalisedCaptions, ResetBringsBackEnglish) {
   EXPECT_EQ("&Setup", menu.Item("Setup").Caption);
 }
 
-TEST(LanguageInfoTest, OverrideZeroMeansTheUsersLanguage) {
-  LanguageInfo info(0x0411);
-  EXPECT_EQ(0x0411, info.LanguageId());
-  info.SetOverride(0x0407);
-  EXPECT_EQ(0x0407, info.LanguageId());
-  info.SetOverride(0);
-  EXPECT_EQ(0x0411, info.LanguageId());
-}
-
 }  // namespace
 }  // namespace kd

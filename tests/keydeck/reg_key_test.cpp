@@ -26,12 +26,6 @@ TEST_F(RegKeyTest, OpenReportsStatusAndKeepsThePath) {
   EXPECT_EQ(std::vector<uint32_t>({kKeyRead, kKeyRead}), reg_.OpenAccessLog());
 }
 
-TEST_F(RegKeyTest, DefaultAccessIsFullAccessOnLocalMachine) {
-  RegKey key(reg_);
-  EXPECT_EQ(HKeyRoot::LocalMachine, key.Root());
-  EXPECT_EQ(0xF003Fu, key.Access());
-}
-
 TEST_F(RegKeyTest, LeadingBackslashOpensTheSameKey) {
   // The fake refuses such paths with 161 as the NT family does.
   RegKey key(reg_);

@@ -429,9 +429,5 @@ TEST_F(SettingsTest, ReloadAfterSaveRestoresTheReadSideFont) {
   EXPECT_EQ("Tahoma", reg_.Text(kR2, "Font"));
 }
 
-TEST(WriteSidePath, KeepsTheLeadingAndTrailingBackslash) {
-  EXPECT_EQ("\\SOFTWARE\\Tessaro\\KB\\Default", WriteSideDefaultPath("KB"));
-}
-
 }  // namespace
 }  // namespace kd

@@ -164,10 +164,5 @@ TEST_F(ImportTest, SecondFailureShowsTheBoxWithTheDefaultTitle) {
   EXPECT_EQ(kMbOk, boxes_.Shown[0].Flags);
 }
 
-TEST(RegistryEditor, PathInTheWindowsDirectory) {
-  EXPECT_EQ("C:\\WINDOWS\\regedit.exe", RegistryEditorPath("C:\\WINDOWS"));
-  EXPECT_EQ("C:\\regedit.exe", RegistryEditorPath("C:\\"));
-}
-
 }  // namespace
 }  // namespace kd

@@ -313,10 +313,7 @@ bool SetupForm::EntryFunction(int row, int32_t* function) const {
   return true;
 }
 
-bool SetupForm::RunEntry(int row) {
-  if (row >= actions_.Engine().EntryCount()) return false;
-  return actions_.Engine().RunEntry(row);
-}
+bool SetupForm::RunEntry(int row) { return actions_.Engine().RunEntry(row); }
 
 std::string SetupForm::OsdCaption() const { return actions_.Engine().OsdCaption(); }
 uint32_t SetupForm::MasterVolume() { return actions_.Engine().MasterVolume(); }

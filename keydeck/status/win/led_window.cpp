@@ -113,17 +113,23 @@ LRESULT LedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+      // Screen coordinates: a queued move's client coordinates refer to
+      // where the window was when the move happened, not where it is now.
       dragging_ = true;
-      grip_ = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      const DWORD at = GetMessagePos();
+      gripScreen_ = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+      RECT r;
+      GetWindowRect(hwnd_, &r);
+      startPos_ = {r.left, r.top};
       SetCapture(hwnd_);
       return 0;
+    }
     case WM_MOUSEMOVE:
       if (dragging_) {
-        RECT r;
-        GetWindowRect(hwnd_, &r);
-        SetWindowPos(hwnd_, nullptr, r.left + GET_X_LPARAM(lParam) - grip_.x,
-                     r.top + GET_Y_LPARAM(lParam) - grip_.y, 0, 0,
+        const DWORD at = GetMessagePos();
+        SetWindowPos(hwnd_, nullptr, startPos_.x + GET_X_LPARAM(at) - gripScreen_.x,
+                     startPos_.y + GET_Y_LPARAM(at) - gripScreen_.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       return 0;

@@ -45,7 +45,8 @@ class LedWindow final : public FormWindow {
 
   LedLamps lamps_;
   bool dragging_ = false;
-  POINT grip_ = {0, 0};
+  POINT gripScreen_ = {0, 0};  // cursor at mouse down, screen coordinates
+  POINT startPos_ = {0, 0};    // window's top-left at mouse down
   HICON trayIcon_ = nullptr;
 };
 

@@ -47,10 +47,11 @@ sleep 0.5
 check "strip dragged by (-50, -50)" "814 638 974 683" "$(wt rect "${LED[@]}")"
 
 echo "-- close box and tray"
-timeout 10 xdotool mousemove $((814 + 159)) $((638 + 4)) click 1
+read -r x y _ _ < <(wt rect "${LED[@]}")
+timeout 10 xdotool mousemove $((x + 159)) $((y + 4)) click 1
 sleep 0.5
 check "a click right of the close box keeps the strip" visible "$(wt visible "${LED[@]}")"
-timeout 10 xdotool mousemove $((814 + 158)) $((638 + 7)) click 1
+timeout 10 xdotool mousemove $((x + 158)) $((y + 7)) click 1
 sleep 0.5
 check "a click on the close box hides the strip" hidden "$(wt visible "${LED[@]}")"
 wt post "${LED[@]}" 0x603 512 0x200 >/dev/null

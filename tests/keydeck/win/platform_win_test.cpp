@@ -118,12 +118,6 @@ TEST(ResourceStringTable, GermanMenuFromTheRealTable) {
   EXPECT_EQ("Led", menu.Item("Led").Caption);
 }
 
-TEST(WinScreenMetrics, TheRunsScreen) {
-  WinScreenMetrics screen;
-  EXPECT_EQ(1024, screen.Width());
-  EXPECT_EQ(768, screen.Height());
-}
-
 TEST(TrayIcons, CallbackMessageAndRecord) {
   TrayIcons tray;
   EXPECT_EQ(0u, tray.SetCallbackMessage(0x603));

@@ -46,6 +46,17 @@ RECT TextBox(HDC dc, OsdPoint at, const std::string& text) {
   return RECT{at.X - margin, at.Y - margin, at.X + size.cx + margin, at.Y + size.cy + margin};
 }
 
+// The desktop DC draws over every window; each visible top-level window
+// under the drawing repaints itself.
+BOOL CALLBACK RepaintIfCovered(HWND wnd, LPARAM param) {
+  const RECT* covered = reinterpret_cast<const RECT*>(param);
+  RECT r, overlap;
+  if (IsWindowVisible(wnd) && GetWindowRect(wnd, &r) && IntersectRect(&overlap, &r, covered)) {
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 int DesktopCanvas::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
@@ -107,9 +118,8 @@ void DesktopCanvas::Wipe() {
   if (WipeReappliesWallpaper(GetVersion())) {
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDCHANGE);
   }
-  // The desktop DC draws over other windows too; they repaint their part.
-  RedrawWindow(GetDesktopWindow(), &covered_, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  RedrawWindow(GetDesktopWindow(), &covered_, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  EnumWindows(RepaintIfCovered, reinterpret_cast<LPARAM>(&covered_));
   SetRectEmpty(&covered_);
 }
 
