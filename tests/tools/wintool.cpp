@@ -18,6 +18,8 @@
 //                                  print its title
 //   press TITLE BUTTON MS          wait for the dialog box TITLE and press BUTTON:
 //                                  ok, cancel, yes or no
+//   settext TITLE ID TEXT MS       wait for the dialog box TITLE and set the text of
+//                                  its control ID (e.g. 0x47c, a file dialog's name)
 //   list CLASS                     print "left top right bottom" of every visible
 //                                  top-level window of CLASS (e.g. "#32768", menus)
 //   key VK...                      press and release each virtual key (keybd_event)
@@ -189,6 +191,11 @@ int Run(int argc, char** argv) {
     HWND button = GetDlgItem(box, id);
     if (!button) return 1;
     return PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
+  }
+  if (cmd == "settext" && need(4)) {
+    HWND box = nullptr;
+    if (!WaitFor(Number(argv[5]), [&] { return (box = FindBox(AnyOr(argv[2]), nullptr)) != nullptr; })) return 1;
+    return SetDlgItemTextA(box, static_cast<int>(Number(argv[3])), argv[4]) ? 0 : 1;
   }
   if (cmd == "list" && need(1)) {
     ClassList list{argv[2]};
