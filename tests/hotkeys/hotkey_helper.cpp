@@ -1,0 +1,112 @@
+// hotkey_helper.exe: the program the end-to-end keymaps point at, and the
+// other processes those tests need.
+//
+//   hotkey_helper [WORD...]            append "started WORD..." to $KD_RUN/helper.log
+//   hotkey_helper --window CLASS       show a top-level window of CLASS until it
+//                                      is closed (a browser frame to find)
+//   hotkey_helper --flood N WP LP      post 0x500 (WP, LP) N times to Keydeck's
+//                                      control form as fast as possible
+//   hotkey_helper --count X Y W H RGB  print how many screen pixels of colour RGB
+//                                      (hex RRGGBB) lie in the rectangle
+//   hotkey_helper --bounds X Y W H RGB print "left top right bottom" of those
+//                                      pixels, or "none"
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "tests/osd/screen_shot.h"
+
+namespace {
+
+unsigned long Number(const char* s) { return std::strtoul(s, nullptr, 0); }
+
+int LogStart(int argc, char** argv) {
+  char run[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("KD_RUN", run, sizeof run);
+  if (n == 0 || n >= sizeof run) return 2;
+  const std::string path = std::string("Z:") + run + "/helper.log";
+  FILE* f = std::fopen(path.c_str(), "ab");
+  if (!f) return 1;
+  std::fputs("started", f);
+  for (int i = 1; i < argc; ++i) std::fprintf(f, " %s", argv[i]);
+  std::fputs("\n", f);
+  std::fclose(f);
+  return 0;
+}
+
+LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(wnd, msg, w, l);
+}
+
+int ShowWindowOfClass(const char* cls) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = FrameProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = cls;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  if (!RegisterClassA(&wc)) return 1;
+  HWND w = CreateWindowExA(0, cls, cls, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 100, 300, 200,
+                           nullptr, nullptr, wc.hInstance, nullptr);
+  if (!w) return 1;
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+int Flood(unsigned long count, WPARAM wp, LPARAM lp) {
+  HWND setup = FindWindowA("TSetupFrm", "WIRELESS KEYBOARD SETUP");
+  if (!setup) {
+    std::printf("no Keydeck window\n");
+    return 1;
+  }
+  unsigned long posted = 0;
+  for (unsigned long i = 0; i < count; ++i) posted += PostMessageA(setup, 0x500, wp, lp) ? 1 : 0;
+  std::printf("posted %lu of %lu\n", posted, count);
+  return posted == count ? 0 : 1;
+}
+
+int Pixels(bool bounds, int x, int y, int w, int h, const char* rgb) {
+  const unsigned long c = std::strtoul(rgb, nullptr, 16);
+  const osdtest::Rgb color{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                           static_cast<uint8_t>(c)};
+  const osdtest::Shot shot = osdtest::Shot::Take();
+  if (!shot.Valid()) return 1;
+  if (!bounds) {
+    std::printf("%d\n", shot.Count(color, x, y, x + w, y + h));
+    return 0;
+  }
+  int left = x + w, top = y + h, right = -1, bottom = -1;
+  for (int py = y; py < y + h; ++py) {
+    for (int px = x; px < x + w; ++px) {
+      if (!(shot.At(px, py) == color)) continue;
+      if (px < left) left = px;
+      if (py < top) top = py;
+      if (px > right) right = px;
+      if (py > bottom) bottom = py;
+    }
+  }
+  if (right < 0) {
+    std::printf("none\n");
+  } else {
+    std::printf("%d %d %d %d\n", left, top, right, bottom);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--window") == 0) return ShowWindowOfClass(argv[2]);
+  if (argc >= 5 && std::strcmp(argv[1], "--flood") == 0) {
+    return Flood(Number(argv[2]), Number(argv[3]), Number(argv[4]));
+  }
+  if (argc >= 7 && (std::strcmp(argv[1], "--count") == 0 || std::strcmp(argv[1], "--bounds") == 0)) {
+    return Pixels(argv[1][2] == 'b', std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                  std::atoi(argv[5]), argv[6]);
+  }
+  return LogStart(argc, argv);
+}

@@ -1,0 +1,48 @@
+# Keymap rows of code 1 and 2 start a program when their key code is
+# posted to Keydeck and when the key is pressed on the display through the
+# keyboard hook; auto-repeat starts nothing; an empty target shows
+# "Hotkey not assigned!".
+source "$(dirname "$0")/hk_lib.sh"
+
+import_rows "6c|1|A|$HELPER_WIN code1" \
+            "21|2|B|$HELPER_WIN" \
+            "65|1|C|"
+start_keydeck
+
+echo "-- key codes posted as Keyhook posts them"
+post 0x500 0x6C 0
+check "code 1 runs its command line" 0 "$(wait_started 15 1 code1; echo $?)"
+post 0x500 0x21 0
+check "code 2 opens its target" 0 "$(wait_started 15 1; echo $?)"
+post 0x500 0x6C 1
+post 0x500 0x21 7
+sleep 3
+check "auto-repeat of the code 1 key starts nothing more" 1 "$(started_count code1)"
+check "auto-repeat of the code 2 key starts nothing more" 1 "$(started_count)"
+
+echo "-- keys pressed on the display"
+timeout 10 xdotool mousemove 500 400
+sleep 1.2  # past the last OSD wipe
+timeout 10 xdotool key XF86Mail
+check "the Mail key starts the code 1 row through the hook" 0 "$(wait_started 15 2 code1; echo $?)"
+# The caption is drawn once the launch has returned, and wiped a second later.
+red=$(osd_pixels)
+echo "caption pixels: $red"
+check "its caption is on the desktop" yes "$([ "${red:-0}" -gt 20 ] && echo yes || echo no)"
+
+echo "-- a row whose target is empty"
+sleep 1.5
+timeout 10 xdotool key XF86Search
+sleep 0.7
+box=$(helper --bounds 0 0 1024 768 "$OSD_RED")
+echo "OSD text spans: $box"
+read -r left top right bottom <<<"$box"
+check "a text starts at the OSD place" yes "$([ "${left:-0}" -ge 50 ] && [ "${left:-0}" -le 58 ] && [ "${top:-0}" -ge 50 ] && [ "${top:-0}" -le 62 ] && echo yes || echo no)"
+# The row's caption "C" would be one letter wide; "Hotkey not assigned!" in
+# 32-pixel bold is far wider.
+check "it is the wide 'Hotkey not assigned!', not the caption" yes "$([ "$((${right:-0} - ${left:-0}))" -gt 200 ] && echo yes || echo no)"
+check "nothing was started for it" 2 "$(started_count code1)"
+check "nothing was started for it (no bare start either)" 1 "$(started_count)"
+
+keydeck_stop
+finish
