@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
+
 #include <vector>
 
 #include "common/win/scoped.h"
@@ -39,10 +41,12 @@ HMENU BuildPopup(const MenuItem& parent, std::vector<std::string>& commands) {
   UINT position = 0;
   for (const MenuItem& item : parent.Items) {
     if (!item.Visible) continue;
+    // The structure as Windows 95 and NT 4 know it (without hbmpItem),
+    // with the masks they understand.
     MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-    info.fType = item.RadioGroup != 0 ? MFT_RADIOCHECK : MFT_STRING;
+    info.cbSize = offsetof(MENUITEMINFOA, hbmpItem);
+    info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
+    info.fType = MFT_STRING | (item.RadioGroup != 0 ? MFT_RADIOCHECK : 0);
     info.fState = item.Checked ? MFS_CHECKED : MFS_UNCHECKED;
     info.wID = kFirstMenuCommand + static_cast<UINT>(commands.size());
     commands.push_back(item.Name);
