@@ -6,7 +6,8 @@
 //   find CLASS TITLE               print the window handle; exit 1 if none
 //   wait CLASS TITLE MS            wait until the window exists (exit 1 on timeout)
 //   waitgone CLASS TITLE MS        wait until no such window exists
-//   post CLASS TITLE MSG WP LP     PostMessage to the window (numbers: 0x.. or decimal)
+//   post CLASS TITLE MSG WP LP [N] PostMessage to the window, N times (default 1)
+//                                  (numbers: 0x.. or decimal)
 //   visible CLASS TITLE            print "visible" or "hidden"; exit 1 if no window
 //   rect CLASS TITLE               print "left top right bottom" of the window
 //   pid CLASS TITLE                print the id of the window's process
@@ -147,7 +148,13 @@ int Run(int argc, char** argv) {
   if (cmd == "post" && need(5)) {
     HWND w = Find(argv[2], argv[3]);
     if (!w) return 1;
-    return PostMessageA(w, Number(argv[4]), Number(argv[5]), static_cast<LPARAM>(Number(argv[6]))) ? 0 : 1;
+    const unsigned long times = argc > 7 ? Number(argv[7]) : 1;
+    for (unsigned long i = 0; i < times; ++i)
+      if (!PostMessageA(w, Number(argv[4]), Number(argv[5]), static_cast<LPARAM>(Number(argv[6])))) {
+        std::printf("post %lu of %lu failed: error %lu\n", i + 1, times, GetLastError());
+        return 1;
+      }
+    return 0;
   }
   if (cmd == "visible" && need(2)) {
     HWND w = Find(argv[2], argv[3]);

@@ -64,6 +64,19 @@ check "volume key on auto-repeat shows the bar" "srgb(255,255,0)" "$(pixel 10 65
 sleep 2.5
 check "the bar is wiped" "srgb(37,111,149)" "$(pixel 10 655)"
 
+echo "-- a flood of hotkeys"
+# Mute (code 5) an even number of times, so the switch ends where it began;
+# then a lock request behind them must still be answered.
+check "2000 hotkeys posted" 0 "$(wt post "${SETUP[@]}" 0x500 0x20 0 2000; echo $?)"
+start=$(date +%s)
+timeout 10 xdotool key Caps_Lock
+wt post "${SETUP[@]}" 0x501 1 0 >/dev/null
+for _ in $(seq 300); do [ "$(lamp 2)" = lime ] && break; sleep 0.2; done
+echo "the lock request behind the flood was answered after $(( $(date +%s) - start )) s"
+check "Keydeck answers after the flood" lime "$(lamp 2)"
+timeout 10 xdotool key Caps_Lock
+sleep 1.5
+
 echo "-- setup menu"
 post 0x602 0 0x205
 check "0x602 without 0x204 opens no menu" 1 "$(wt waitvisible "#32768" - 1000; echo $?)"
