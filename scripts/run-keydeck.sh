@@ -13,7 +13,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KD_BUILD:-$root/build}"
 shot="$build/keydeck-screenshot.png"
 
-# The part that runs next to Wine: WINEPREFIX, DISPLAY, KD_BIN and KD_RUN
+# What runs next to Wine: WINEPREFIX, DISPLAY, KD_BIN and KD_RUN
 # are set by the caller.
 inside() {
   local wintool="$KD_BIN/wintool.exe"
