@@ -1,5 +1,7 @@
 # Setup > Application 1 chooses a program for row 0: the row's key then
 # starts it, and the choice is written to the write side's row key.
+# Setup > Browser > Default opens the Internet options and writes row 3
+# back as the default browser.
 source "$(dirname "$0")/lib.sh"
 
 SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
@@ -40,5 +42,27 @@ check "function written" 0x2 "$(value Function)"
 wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null
 check "row 0's key now starts the chosen program" 0 "$(wt wait Notepad - 15000; echo $?)"
 wt post Notepad - 0x10 0 0 >/dev/null
+
+echo "-- Browser > Default"
+W2ROW3='HKLM\SOFTWARE\Tessaro\RF2400\Default\0000000000000003'
+timeout 30 wine reg add "$W2ROW3" /v Caption /d marker /f >/dev/null 2>&1 </dev/null
+timeout 30 wine reg add "$W2ROW3" /v Function /t REG_DWORD /d 99 /f >/dev/null 2>&1 </dev/null
+wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
+wt waitvisible "#32768" - 3000
+main=$(wt list "#32768" | head -n1)
+click_item "$main" 0 3
+sub=$(wt list "#32768" | grep -vx "$main" | head -n1)
+click_item "$sub" 0 5  # Browser
+subsub=$(wt list "#32768" | grep -vxF -e "$main" -e "$sub" | head -n1)
+click_item "$subsub" 0 2  # Default
+options=$(wt waitbox "" 15000)
+echo "dialog opened by Default: '$options'"
+check "Default opens the Internet options" yes "$([ -n "$options" ] && echo yes || echo no)"
+sleep 1
+timeout 30 wine reg query "$W2ROW3" >"$KD_RUN/row3.out" 2>&1 </dev/null
+value3() { tr -d '\r' <"$KD_RUN/row3.out" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
+check "row 3 caption written" WWW "$(value3 Caption)"
+check "row 3 function written" 0x14 "$(value3 Function)"
+[ -n "$options" ] && wt press "$options" cancel 3000 >/dev/null
 keydeck_stop
 finish
