@@ -139,8 +139,13 @@ std::string SettingsStore::BuildOpenDialogFilter() {
   static const char* const kExtensions[] = {".exe", ".lnk", ".url", ".hlp", ".doc", ".bmp"};
   std::string filter;
   for (const char* ext : kExtensions) {
+    const std::string pattern = std::string("*") + ext;
+    std::string name = services_.FileTypeName(ext);
+    // An empty name would end the dialog's list of filters early (two NULs
+    // in a row), taking "URL Address" and its index with it.
+    if (name.empty()) name = pattern;
     if (!filter.empty()) filter += "|";
-    filter += services_.FileTypeName(ext) + "|*" + ext;
+    filter += name + "|" + pattern;
   }
   filter += "|URL Address|*.url|*.*|*.*";
   return filter;

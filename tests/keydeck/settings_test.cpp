@@ -366,12 +366,15 @@ TEST_F(SettingsTest, LanguageOverrideAndCaptions) {
   EXPECT_EQ("Application 1", menu_.Item("Application1").Caption);
 }
 
-TEST_F(SettingsTest, OpenDialogFilterHasEightEntries) {
+TEST_F(SettingsTest, OpenDialogFilterHasEightEntriesEvenWithoutTypeNames) {
   AddReadSide();
   services_.FileTypes = {{".exe", "Application"}, {".bmp", "Bitmap Image"}};
   ASSERT_TRUE(store_.LoadSettings());
-  EXPECT_EQ("Application|*.exe||*.lnk||*.url||*.hlp||*.doc|Bitmap Image|*.bmp|URL Address|*.url|*.*|*.*",
-            store_.Current().OpenDialogFilter);
+  const std::string filter = store_.Current().OpenDialogFilter;
+  EXPECT_EQ("Application|*.exe|*.lnk|*.lnk|*.url|*.url|*.hlp|*.hlp|*.doc|*.doc|Bitmap Image|*.bmp|"
+            "URL Address|*.url|*.*|*.*",
+            filter);
+  EXPECT_EQ(std::string::npos, filter.find("||")) << "an empty half ends the dialog's filter list";
 }
 
 TEST_F(SettingsTest, SaveWithoutWriteSideWritesNothing) {

@@ -3,7 +3,6 @@
 #include <commdlg.h>
 
 #include <cstddef>
-
 #include <vector>
 
 #include "common/win/scoped.h"
