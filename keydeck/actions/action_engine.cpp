@@ -279,15 +279,17 @@ bool ActionEngine::VideoPlayerFilesPresent(const std::string& setupDir) {
   const std::string product =
       sys_.Reg.ReadText(RegRoot::LocalMachine, "SOFTWARE\\Tessaro", "").value_or("");
   const std::string settings = "SOFTWARE\\Tessaro\\" + product + "\\Default";
-  const uint32_t fileCount =
-      sys_.Reg.ReadNumber(RegRoot::LocalMachine, settings, "Files").value_or(0);
+  // The count is a signed number: a negative one names no files to check.
+  const int32_t fileCount = static_cast<int32_t>(
+      sys_.Reg.ReadNumber(RegRoot::LocalMachine, settings, "Files").value_or(0));
   const auto names = SplitCommaList(
       sys_.Reg.ReadText(RegRoot::LocalMachine, settings, "FilesName").value_or(""));
 
   if (!sys_.Starter.FileExists(setupDir + "\\PowerVPR.exe")) return false;
-  for (uint32_t i = 0; i < fileCount; ++i) {
-    if (!names || i >= names->size()) return false;  // fewer names than files
-    if (!sys_.Starter.FileExists(setupDir + "\\" + (*names)[i])) return false;
+  for (int32_t i = 0; i < fileCount; ++i) {
+    const std::size_t at = static_cast<std::size_t>(i);
+    if (!names || at >= names->size()) return false;  // fewer names than files
+    if (!sys_.Starter.FileExists(setupDir + "\\" + (*names)[at])) return false;
   }
   return true;
 }

@@ -593,6 +593,14 @@ TEST(EngineVideoPlayerTest, NoFileCountChecksOnlyThePlayer) {
   EXPECT_EQ(rig.log, (CallLog{kVprStart}));
 }
 
+TEST(EngineVideoPlayerTest, NegativeFileCountChecksOnlyThePlayer) {
+  VprRig rig;
+  rig.reg.SetNumber(HKLM, "SOFTWARE\\Tessaro\\K4718\\Default", "Files", 0xFFFFFFFFu);  // -1
+  rig.starter.files = {"C:\\VPR\\PowerVPR.exe"};  // none of the listed names
+  EXPECT_TRUE(rig.Run(52));
+  EXPECT_EQ(rig.log, (CallLog{kVprStart}));
+}
+
 // ---- calendar ---------------------------------------------------------------
 
 TEST(EngineCalendarTest, UsesTheLastOutlookWindowOfTheWalk) {
