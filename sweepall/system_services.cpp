@@ -95,6 +95,9 @@ int SystemServices::UpdateDeviceDriver(const std::string& infPath,
 
 int SystemServices::ResetKeySecurity(RegKey root, const std::string& subkey) {
   if (!system_.IsNtFamily()) return 0;
+  // An empty name would open the root itself, and its new list would lock
+  // every other account (SYSTEM included) out of the whole hive.
+  if (subkey.empty()) return 0;
   RegKey key = 0;
   if (registry_.OpenKey(root, subkey, kWriteDac, &key) != kOk) return 0;
   const long r = registry_.ResetSecurity(key);

@@ -32,7 +32,7 @@ class SystemServices {
   DeviceSearch FindDeviceByHardwareId(const std::string& hardwareId);
   bool InstallRootDevice(const std::string& hardwareId, const std::string& infPath);
 
-  // 1 on success, 0 on failure or on the 9x family.
+  // 1 on success, 0 on failure, for an empty subkey or on the 9x family.
   int ResetKeySecurity(RegKey root, const std::string& subkey);
   // Registry result codes: 0 on success, kErrorBadKey for an empty path.
   long ResetKeySecurityTree(RegKey root, const std::string& subkey);

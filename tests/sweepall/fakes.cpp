@@ -200,7 +200,12 @@ long FakeRegistry::ResetSecurity(RegKey key) {
   if (h == handles_.end()) return kErrorInvalidHandle;
   if (!(h->second.second & kWriteDac)) return kErrorAccessDenied;
   const auto it = keys_.find(h->second.first);
-  if (it == keys_.end()) return kErrorFileNotFound;
+  if (it == keys_.end()) {
+    // A root opened by an empty name takes a new list as any key does.
+    if (h->second.first.find('\\') != std::string::npos) return kErrorFileNotFound;
+    resets.push_back(h->second.first);
+    return kOk;
+  }
   ++it->second.resets;
   resets.push_back(h->second.first);
   return kOk;

@@ -238,6 +238,18 @@ TEST_F(ScriptRun, SecurityResetCoversTheTreeOnNtOnly) {
   EXPECT_TRUE(f.registry.resets.empty());
 }
 
+TEST_F(ScriptRun, BlankSecurityResetEntryLeavesHklmItselfAlone) {
+  f.registry.AddKey("HKLM\\Software\\Vendor");
+  const Lines log = RunLogged({"[N", "   ", "Software\\Vendor"});
+  EXPECT_EQ(log, (Lines{
+                     "Reset Registry Security-->Reset fail !",
+                     "Reset Registry SecuritySoftware\\Vendor-->Reset Successful !",
+                 }));
+  for (const std::string& key : f.registry.resets)
+    EXPECT_NE(key, "hklm") << "the root's own security was replaced";
+  EXPECT_GE(f.registry.Find("HKLM\\Software\\Vendor")->resets, 1);
+}
+
 TEST_F(ScriptRun, QuitSectionPostsAndKeepsTheSectionKind) {
   f.files.AddFile("C:\\WINDOWS\\a");
   f.files.AddFile("C:\\WINDOWS\\b");

@@ -154,6 +154,13 @@ TEST_F(Services, SecurityResetFailuresAndThe9xFamily) {
   EXPECT_EQ(f.registry.open_handles(), 0u);
 }
 
+TEST_F(Services, EmptySubkeyNeverResetsTheRoot) {
+  EXPECT_EQ(s.ResetKeySecurity(kLocalMachine, ""), 0);
+  EXPECT_EQ(s.ResetKeySecurity(kCurrentUser, ""), 0);
+  EXPECT_TRUE(f.registry.resets.empty()) << "reset " << f.registry.resets.front();
+  EXPECT_EQ(f.registry.open_handles(), 0u);
+}
+
 TEST_F(Services, KeyTreeGoesDeepestFirst) {
   f.registry.AddKey("HKCU\\Software\\KD\\L1\\L2\\L3");
   EXPECT_EQ(s.DeleteKeyTree(kCurrentUser, "Software\\KD\\L1"), kOk);

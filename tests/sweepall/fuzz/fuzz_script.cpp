@@ -68,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(!f.log.isOpen, "log left open");
   Require(f.registry.open_handles() == 0, "registry key left open");
   Require(f.devices.openSets == 0 && f.devices.openLists == 0, "device list left open");
+  for (const std::string& key : f.registry.resets)
+    Require(key.find('\\') != std::string::npos, "security of a whole root replaced");
   for (const std::string& path : f.files.probes)
     Require(path.size() < sweepall::kPathCapacity, "path longer than its buffer");
   return 0;

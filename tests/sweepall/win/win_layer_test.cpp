@@ -171,6 +171,26 @@ TEST_F(WinLayer, SecurityResetLeavesTheTwoEntriesOnEveryKey) {
   EXPECT_EQ(services_.DeleteKeyTree(kLocalMachine, top), kOk) << "administrators keep full control";
 }
 
+// The discretionary list of a key as bytes, for before-and-after checks.
+std::vector<char> DaclBytes(HKEY key) {
+  std::vector<char> buf(4096);
+  DWORD size = static_cast<DWORD>(buf.size());
+  const LONG r = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, buf.data(), &size);
+  EXPECT_EQ(r, ERROR_SUCCESS);
+  buf.resize(r == ERROR_SUCCESS ? size : 0);
+  return buf;
+}
+
+TEST_F(WinLayer, EmptySubkeyNeverResetsTheRootItself) {
+  if (!NtFamily()) GTEST_SKIP() << "the 9x family keeps no registry security";
+  // An empty name opens the root itself; resetting it would take every
+  // other account (SYSTEM included) off HKEY_LOCAL_MACHINE.
+  const std::vector<char> before = DaclBytes(HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(services_.ResetKeySecurity(kLocalMachine, ""), 0);
+  EXPECT_EQ(services_.ResetKeySecurityTree(kLocalMachine, ""), ERROR_BADKEY);
+  EXPECT_TRUE(DaclBytes(HKEY_LOCAL_MACHINE) == before) << "HKEY_LOCAL_MACHINE's list changed";
+}
+
 TEST_F(WinLayer, FilesGoEvenWhenReadOnlyDirectoriesOnlyWhenEmpty) {
   const std::string dir = TempPath("sweepall_files");
   CreateDirectoryA(dir.c_str(), nullptr);
