@@ -96,4 +96,26 @@ int LockBits(bool scrollLock, bool numLock, bool capsLock) {
   return (scrollLock ? 1 : 0) | (numLock ? 2 : 0) | (capsLock ? 4 : 0);
 }
 
+void LockTracker::Seed(int bits) {
+  bits_ = bits & 7;
+  held_[0] = held_[1] = held_[2] = false;
+}
+
+void LockTracker::OnKey(const KeyEvent& event) {
+  int index;
+  switch (event.VirtualKey) {
+    case 0x91: index = 0; break;  // VK_SCROLL
+    case 0x90: index = 1; break;  // VK_NUMLOCK
+    case 0x14: index = 2; break;  // VK_CAPITAL
+    default: return;
+  }
+  if (event.Up) {
+    held_[index] = false;
+    return;
+  }
+  if (held_[index]) return;  // auto-repeat
+  held_[index] = true;
+  bits_ ^= 1 << index;
+}
+
 }  // namespace keyhook

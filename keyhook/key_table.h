@@ -68,4 +68,20 @@ class ExtraKeyFilter {
 // Lock bits as GetNUMLock returns them: bit 0 Scroll, 1 Num, 2 Caps.
 int LockBits(bool scrollLock, bool numLock, bool capsLock);
 
+// The lock state as the hook sees it change. A thread without keyboard
+// focus (Keydeck's hidden form) reads a stale lock state from the system,
+// so the hook follows the lock keys itself: each press of Caps Lock, Num
+// Lock or Scroll Lock (synthesized ones too: they toggle as well) flips its
+// bit; auto-repeat does not.
+class LockTracker {
+ public:
+  void Seed(int bits);
+  void OnKey(const KeyEvent& event);
+  int Bits() const { return bits_; }
+
+ private:
+  int bits_ = 0;
+  bool held_[3] = {};
+};
+
 }  // namespace keyhook

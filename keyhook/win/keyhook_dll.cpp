@@ -27,10 +27,16 @@ DWORD g_threadId = 0;
 // Owned by the hook thread.
 HHOOK g_hook = nullptr;
 keyhook::ExtraKeyFilter g_filter;
+keyhook::LockTracker g_locks;
+
+// Written by the hook thread, read by GetNUMLock on any thread.
+std::atomic<int> g_lockBits{0};
+std::atomic<bool> g_hookRunning{false};
 
 struct StartInfo {
   HANDLE Ready;
   BOOL Installed;
+  int LockBits;  // the caller's view of the locks, the best start value there is
 };
 
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -42,6 +48,8 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     e.Up = (k->flags & LLKHF_UP) != 0;
     e.Injected = (k->flags & LLKHF_INJECTED) != 0;
     e.TimeMs = k->time;
+    g_locks.OnKey(e);
+    g_lockBits.store(g_locks.Bits());
     const keyhook::HookDecision d = g_filter.OnKey(e);
     HWND target = g_target.load();
     bool delivered = false;
@@ -94,7 +102,10 @@ DWORD WINAPI HookThread(LPVOID param) {
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue for WM_QUIT
   HWND watch = CreateWatchWindow();
+  g_locks.Seed(start->LockBits);
+  g_lockBits.store(g_locks.Bits());
   start->Installed = InstallHook() ? TRUE : FALSE;
+  g_hookRunning.store(start->Installed != FALSE);
   const BOOL installed = start->Installed;
   SetEvent(start->Ready);  // `start` belongs to the caller from here on
   if (installed) {
@@ -102,6 +113,7 @@ DWORD WINAPI HookThread(LPVOID param) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
+    g_hookRunning.store(false);
     UnhookWindowsHookEx(g_hook);
     g_hook = nullptr;
   }
@@ -122,6 +134,13 @@ bool StopHookThread() {
   return true;
 }
 
+// The lock state as this thread's input state has it; current only for a
+// thread with keyboard focus.
+int SystemLockBits() {
+  return keyhook::LockBits((GetKeyState(VK_SCROLL) & 1) != 0, (GetKeyState(VK_NUMLOCK) & 1) != 0,
+                           (GetKeyState(VK_CAPITAL) & 1) != 0);
+}
+
 HMODULE ReferenceOwnModule() {
   char path[MAX_PATH];
   const DWORD n = GetModuleFileNameA(g_module, path, sizeof path);
@@ -139,7 +158,7 @@ KEYHOOK_API BOOL WINAPI LoadHookProcedure(HWND window) {
     StopHookThread();
   }
   if (!ReferenceOwnModule()) return FALSE;
-  StartInfo start{CreateEventA(nullptr, TRUE, FALSE, nullptr), FALSE};
+  StartInfo start{CreateEventA(nullptr, TRUE, FALSE, nullptr), FALSE, SystemLockBits()};
   if (!start.Ready) {
     FreeLibrary(g_module);
     return FALSE;
@@ -170,9 +189,7 @@ KEYHOOK_API BOOL WINAPI UnLoadHookProcedure(void) {
 }
 
 KEYHOOK_API int WINAPI GetNUMLock(void) {
-  return keyhook::LockBits((GetKeyState(VK_SCROLL) & 1) != 0,
-                           (GetKeyState(VK_NUMLOCK) & 1) != 0,
-                           (GetKeyState(VK_CAPITAL) & 1) != 0);
+  return g_hookRunning.load() ? g_lockBits.load() : SystemLockBits();
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

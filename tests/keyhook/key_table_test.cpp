@@ -192,5 +192,56 @@ TEST(LockBits, ScrollNumCapsInBitsZeroToTwo) {
   EXPECT_EQ(LockBits(true, true, true), 7);
 }
 
+TEST(LockTracker, EachPressOfALockKeyFlipsItsBit) {
+  LockTracker t;
+  t.Seed(0);
+  t.OnKey(Down(0x14, 0));  // Caps Lock
+  EXPECT_EQ(t.Bits(), 4);
+  t.OnKey(Up(0x14, 10));
+  t.OnKey(Down(0x90, 20));  // Num Lock
+  t.OnKey(Up(0x90, 30));
+  EXPECT_EQ(t.Bits(), 6);
+  t.OnKey(Down(0x91, 40));  // Scroll Lock
+  t.OnKey(Up(0x91, 50));
+  EXPECT_EQ(t.Bits(), 7);
+  t.OnKey(Down(0x14, 60));
+  t.OnKey(Up(0x14, 70));
+  EXPECT_EQ(t.Bits(), 3);
+}
+
+TEST(LockTracker, AutoRepeatAndOtherKeysChangeNothing) {
+  LockTracker t;
+  t.Seed(2);
+  t.OnKey(Down(0x14, 0));
+  t.OnKey(Down(0x14, 500));
+  t.OnKey(Down(0x14, 530));
+  EXPECT_EQ(t.Bits(), 6) << "held Caps Lock toggles once";
+  t.OnKey(Up(0x14, 600));
+  for (uint32_t vk : {0x41u, 0xAFu, 0x10u, 0x13u}) {
+    t.OnKey(Down(vk, 700));
+    t.OnKey(Up(vk, 710));
+  }
+  EXPECT_EQ(t.Bits(), 6);
+}
+
+TEST(LockTracker, SynthesizedPressesToggleToo) {
+  LockTracker t;
+  t.Seed(0);
+  KeyEvent e = Down(0x90, 0);
+  e.Injected = true;
+  t.OnKey(e);
+  EXPECT_EQ(t.Bits(), 2);
+}
+
+TEST(LockTracker, SeedKeepsOnlyTheThreeLockBitsAndForgetsHeldKeys) {
+  LockTracker t;
+  t.Seed(0);
+  t.OnKey(Down(0x14, 0));  // held when the seed comes
+  t.Seed(0xFF);
+  EXPECT_EQ(t.Bits(), 7);
+  t.OnKey(Down(0x14, 100));
+  EXPECT_EQ(t.Bits(), 3) << "a press after a reseed is a fresh press";
+}
+
 }  // namespace
 }  // namespace keyhook

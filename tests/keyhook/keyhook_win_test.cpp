@@ -275,4 +275,32 @@ TEST_F(KeyhookTest, LockBitsFollowCapsLockAndNumLock) {
   PumpUntil([&] { return GetNUMLock() == before; }, 2000);
 }
 
+DWORD WINAPI ReadLocks(LPVOID out) {
+  // A thread with a message queue but no keyboard focus, like Keydeck's
+  // hidden control form: its own input state never sees the lock keys.
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  *static_cast<int*>(out) = GetNUMLock();
+  return 0;
+}
+
+int LocksFromAnotherThread() {
+  int bits = -1;
+  HANDLE t = CreateThread(nullptr, 0, ReadLocks, &bits, 0, nullptr);
+  WaitForSingleObject(t, 5000);
+  CloseHandle(t);
+  return bits;
+}
+
+TEST_F(KeyhookTest, LockBitsAreRightForAThreadWithoutFocus) {
+  const int before = LocksFromAnotherThread();
+  ASSERT_TRUE(Xdo("key Caps_Lock"));
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_CAPITAL); })) << Describe();
+  Pump(100);
+  const int after = LocksFromAnotherThread();
+  EXPECT_EQ(after ^ before, 4) << "before " << before << " after Caps Lock " << after;
+  Xdo("key Caps_Lock");
+  PumpUntil([&] { return LocksFromAnotherThread() == before; }, 2000);
+}
+
 }  // namespace
