@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# sweepall.exe must start on the systems it uninstalls from (Windows 95 to
+# XP): the loader refuses a program that imports a function the system's DLL
+# lacks. Fails when the program imports one of the kernel32 functions that
+# arrived with XP or later and that the static runtime is known to reach for.
+#   check_imports.sh OBJDUMP EXE
+set -u
+objdump="$1"
+exe="$2"
+imports="$("$objdump" -p "$exe" | awk '
+  /DLL Name:/ { dll = toupper($3); next }
+  /^[[:space:]]*$/ { dll = "" }
+  dll != "" && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ && NF == 3 { print dll ":" $3 }')"
+[ -n "$imports" ] || { echo "no imports read from $exe"; exit 1; }
+echo "imports: $(echo "$imports" | wc -l)"
+echo "$imports" | grep '^KERNEL32' | head -n 3
+newer='GetTickCount64 AddVectoredExceptionHandler RemoveVectoredExceptionHandler
+  AddVectoredContinueHandler RemoveVectoredContinueHandler
+  InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared ReleaseSRWLockExclusive
+  ReleaseSRWLockShared TryAcquireSRWLockExclusive InitializeConditionVariable
+  SleepConditionVariableCS SleepConditionVariableSRW WakeConditionVariable
+  WakeAllConditionVariable InitOnceExecuteOnce InitOnceBeginInitialize InitOnceComplete
+  InitializeCriticalSectionEx FlsAlloc FlsFree FlsGetValue FlsSetValue
+  CreateEventExA CreateEventExW CreateSemaphoreExW CreateMutexExW
+  GetSystemTimePreciseAsFileTime GetCurrentProcessorNumber GetLogicalProcessorInformation
+  GetFileInformationByHandleEx SetFileInformationByHandle CancelIoEx'
+bad=0
+for name in $newer; do
+  if echo "$imports" | grep -qx "KERNEL32.DLL:$name"; then
+    echo "FAIL imports KERNEL32.DLL:$name"
+    bad=1
+  fi
+done
+[ "$bad" -eq 0 ] && echo "ok   no kernel32 import newer than the target systems"
+exit "$bad"
