@@ -53,7 +53,9 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     const keyhook::HookDecision d = g_filter.OnKey(e);
     HWND target = g_target.load();
     bool delivered = false;
-    if (d.Post) {
+    if (!target) {
+      // No window: a post to null would land in this thread's own queue.
+    } else if (d.Post) {
       delivered = PostMessageA(target, KEYHOOK_WM_HOTKEY, d.WParam, d.LParam) != FALSE;
     } else if (d.Swallow) {
       delivered = IsWindow(target) != FALSE;

@@ -257,6 +257,14 @@ TEST_F(KeyhookTest, KeysKeepTheirMeaningWhenTheTargetWindowIsGone) {
   EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
 }
 
+TEST_F(KeyhookTest, NoWindowMeansNoPostsAndKeysKeepTheirMeaning) {
+  ASSERT_TRUE(LoadHookProcedure(nullptr));
+  SetFocus(window_);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  EXPECT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
+}
+
 TEST_F(KeyhookTest, LockBitsFollowCapsLockAndNumLock) {
   const int before = GetNUMLock();
   EXPECT_EQ(before & ~7, 0) << "only bits 0 to 2 are used, got " << before;
