@@ -10,6 +10,17 @@
 //                                      (hex RRGGBB) lie in the rectangle
 //   hotkey_helper --bounds X Y W H RGB print "left top right bottom" of those
 //                                      pixels, or "none"
+//   hotkey_helper --watch MS X Y W H RGB
+//                                      for MS milliseconds, look at the screen
+//                                      again and again; print the largest count
+//                                      seen, when the colour was first and last
+//                                      seen (ms from the start) and the bounds
+//                                      in the fullest picture:
+//                                      "max N first F last L box L T R B".
+//                                      $KD_RUN/watch.ready
+//                                      appears once the watching has begun, so a
+//                                      script can start it before a short-lived
+//                                      drawing and not race the drawing's wipe.
 #include <windows.h>
 
 #include <cstdio>
@@ -69,31 +80,82 @@ int Flood(unsigned long count, WPARAM wp, LPARAM lp) {
   return posted == count ? 0 : 1;
 }
 
-int Pixels(bool bounds, int x, int y, int w, int h, const char* rgb) {
+osdtest::Rgb ParseRgb(const char* rgb) {
   const unsigned long c = std::strtoul(rgb, nullptr, 16);
-  const osdtest::Rgb color{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                           static_cast<uint8_t>(c)};
+  return {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)};
+}
+
+struct Box {
+  int Left, Top, Right, Bottom;  // Right < 0: no pixel
+};
+
+Box BoundsIn(const osdtest::Shot& shot, osdtest::Rgb color, int x, int y, int w, int h) {
+  Box b{x + w, y + h, -1, -1};
+  for (int py = y; py < y + h; ++py) {
+    for (int px = x; px < x + w; ++px) {
+      if (!(shot.At(px, py) == color)) continue;
+      if (px < b.Left) b.Left = px;
+      if (py < b.Top) b.Top = py;
+      if (px > b.Right) b.Right = px;
+      if (py > b.Bottom) b.Bottom = py;
+    }
+  }
+  return b;
+}
+
+void PrintBox(const Box& b) {
+  if (b.Right < 0) {
+    std::printf("none\n");
+  } else {
+    std::printf("%d %d %d %d\n", b.Left, b.Top, b.Right, b.Bottom);
+  }
+}
+
+int Watch(DWORD ms, int x, int y, int w, int h, const char* rgb) {
+  const osdtest::Rgb color = ParseRgb(rgb);
+  char run[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("KD_RUN", run, sizeof run);
+  if (n == 0 || n >= sizeof run) return 2;
+  int best = 0;
+  Box bestBox{0, 0, -1, -1};
+  long first = -1, last = -1;
+  const DWORD start = GetTickCount();
+  bool announced = false;
+  while (GetTickCount() - start < ms) {
+    const osdtest::Shot shot = osdtest::Shot::Take();
+    if (!announced) {
+      // After the first picture: the watching is under way.
+      FILE* f = std::fopen((std::string("Z:") + run + "/watch.ready").c_str(), "wb");
+      if (f) std::fclose(f);
+      announced = true;
+    }
+    if (!shot.Valid()) continue;
+    const int count = shot.Count(color, x, y, x + w, y + h);
+    if (count > 0) {
+      const long at = static_cast<long>(GetTickCount() - start);
+      if (first < 0) first = at;
+      last = at;
+    }
+    if (count > best) {
+      best = count;
+      bestBox = BoundsIn(shot, color, x, y, w, h);
+    }
+    Sleep(20);
+  }
+  std::printf("max %d first %ld last %ld box ", best, first, last);
+  PrintBox(bestBox);
+  return 0;
+}
+
+int Pixels(bool bounds, int x, int y, int w, int h, const char* rgb) {
+  const osdtest::Rgb color = ParseRgb(rgb);
   const osdtest::Shot shot = osdtest::Shot::Take();
   if (!shot.Valid()) return 1;
   if (!bounds) {
     std::printf("%d\n", shot.Count(color, x, y, x + w, y + h));
     return 0;
   }
-  int left = x + w, top = y + h, right = -1, bottom = -1;
-  for (int py = y; py < y + h; ++py) {
-    for (int px = x; px < x + w; ++px) {
-      if (!(shot.At(px, py) == color)) continue;
-      if (px < left) left = px;
-      if (py < top) top = py;
-      if (px > right) right = px;
-      if (py > bottom) bottom = py;
-    }
-  }
-  if (right < 0) {
-    std::printf("none\n");
-  } else {
-    std::printf("%d %d %d %d\n", left, top, right, bottom);
-  }
+  PrintBox(BoundsIn(shot, color, x, y, w, h));
   return 0;
 }
 
@@ -107,6 +169,10 @@ int main(int argc, char** argv) {
   if (argc >= 7 && (std::strcmp(argv[1], "--count") == 0 || std::strcmp(argv[1], "--bounds") == 0)) {
     return Pixels(argv[1][2] == 'b', std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                   std::atoi(argv[5]), argv[6]);
+  }
+  if (argc >= 8 && std::strcmp(argv[1], "--watch") == 0) {
+    return Watch(Number(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                 std::atoi(argv[6]), argv[7]);
   }
   return LogStart(argc, argv);
 }

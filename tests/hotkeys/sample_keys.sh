@@ -10,23 +10,26 @@ GREEN=008000 YELLOW=FFFF00
 timeout 10 xdotool mousemove 500 400
 sleep 0.5
 echo "-- Media key"
+watch_start 4000 0 0 1024 768 "$GREEN"
 timeout 10 xdotool key XF86AudioMedia
 check "Notepad opens" 0 "$(wt waitvisible Notepad - 20000 >/dev/null; echo $?)"
-box=$(helper --bounds 0 0 1024 768 "$GREEN")
-echo "green caption spans: $box"
-read -r left top _ _ <<<"$box"
-check "caption at the lower-right place (824, 668)" yes "$([ "${left:-0}" -ge 824 ] && [ "${left:-0}" -le 832 ] && [ "${top:-0}" -ge 668 ] && [ "${top:-0}" -le 680 ] && echo yes || echo no)"
+watch_end
+echo "green caption seen: $seen"
+text_at "caption at the lower-right place (824, 668)" 824 668 "$seen"
 wt post Notepad - 0x10 0 0 >/dev/null
 wt waitgone Notepad - 10000 >/dev/null
 
 echo "-- volume keys"
 sleep 1.2
+watch_start 1500 0 655 1024 1 "$YELLOW"
 timeout 10 xdotool key XF86AudioLowerVolume
-sleep 0.4
-check "Volume Down shows the bar" yes "$([ "$(helper --count 0 655 1024 1 "$YELLOW")" -gt 900 ] && echo yes || echo no)"
+watch_end
+echo "yellow after Volume Down: $seen"
+check "Volume Down shows the bar, one step below full" 997 "$(watch_field right "$seen")"
+watch_start 1500 0 655 1024 1 "$YELLOW"
 timeout 10 xdotool key XF86AudioRaiseVolume
-sleep 0.4
-check "Volume Up: the bar at full level" 1022 "$(helper --count 0 655 1024 1 "$YELLOW")"
+watch_end
+check "Volume Up: the bar at full level" 1022 "$(watch_field max "$seen")"
 
 keydeck_stop
 finish
