@@ -72,10 +72,11 @@ constexpr std::size_t kOsdTextMax = 127;
 constexpr unsigned kTextWipeMs = 1000;
 constexpr unsigned kBarWipeMs = 2000;
 
-// The specified wipe re-applies the desktop wallpaper. That call (no file
-// name) re-reads the wallpaper on the 9x family and NT up to XP; from Vista
-// on it is documented to revert to the default wallpaper, so there the wipe
-// only repaints the covered area. `packedVersion` is GetVersion()'s result.
+// The wipe re-applies the desktop wallpaper, which repaints the desktop.
+// That call (no file name) re-reads the wallpaper on the 9x family and NT up
+// to XP; from Vista on it is documented to revert to the default wallpaper,
+// so there the wipe only repaints the covered area. `packedVersion` is
+// GetVersion()'s result.
 bool WipeReappliesWallpaper(uint32_t packedVersion);
 
 // Where the OSD draws. Implementations draw at once and remember what they
