@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# sweepall.exe must start on the systems it uninstalls from (Windows 95 to
-# XP): the loader refuses a program that imports a function the system's DLL
-# lacks. Fails when the program imports one of the kernel32 functions that
+# Every deliverable must load on the systems it is for (Windows 95 to XP):
+# the loader refuses a program or DLL that imports a function the system's
+# DLL lacks. Fails when the file imports one of the kernel32 functions that
 # arrived with XP or later and that the static runtime is known to reach for.
-#   check_imports.sh OBJDUMP EXE
+#   check_imports.sh OBJDUMP FILE
 set -u
 objdump="$1"
 exe="$2"

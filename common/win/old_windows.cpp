@@ -3,7 +3,8 @@
 // exception handler pair (new in XP). One missing import and the loader
 // refuses to start the program at all. The import slots are defined here
 // instead, so the program carries no such import, and each call reaches
-// the system's own function only where the system has one.
+// the system's own function only where the system has one. Every
+// deliverable links it.
 #include <windows.h>
 
 namespace {
@@ -40,10 +41,10 @@ ULONG WINAPI RemoveVectoredHandler(PVOID handle) {
 // The runtime calls through these pointers; the names are the import slots
 // the linker would otherwise take from kernel32's import library.
 extern "C" {
-void* sweepall_tick_count64 __asm__("__imp__GetTickCount64@0") =
+void* kd_tick_count64 __asm__("__imp__GetTickCount64@0") =
     reinterpret_cast<void*>(&TickCount64);
-void* sweepall_add_handler __asm__("__imp__AddVectoredExceptionHandler@8") =
+void* kd_add_handler __asm__("__imp__AddVectoredExceptionHandler@8") =
     reinterpret_cast<void*>(&AddVectoredHandler);
-void* sweepall_remove_handler __asm__("__imp__RemoveVectoredExceptionHandler@4") =
+void* kd_remove_handler __asm__("__imp__RemoveVectoredExceptionHandler@4") =
     reinterpret_cast<void*>(&RemoveVectoredHandler);
 }
