@@ -1,6 +1,7 @@
 # The sample key map as shipped, with keys pressed on the virtual display:
 # the Media key opens Notepad (its row 2), the volume keys show the bar, and
-# the caption appears at the sample's OSD place (lower right) in its green.
+# the caption appears at the sample's OSD place (lower right) in its green;
+# holding a channel key shows the Channel Setting window until it is let go.
 source "$(dirname "$0")/hk_lib.sh"
 
 import_keymap
@@ -30,6 +31,14 @@ watch_start 1500 0 655 1024 1 "$YELLOW"
 timeout 10 xdotool key XF86AudioRaiseVolume
 watch_end
 check "Volume Up: the bar at full level" 1022 "$(watch_field max "$seen")"
+
+echo "-- channel key"
+# Wine gives the Hiragana key scan code 0x62, the second channel key's.
+check "Channel Setting is hidden before" hidden "$(wt visible TForm3 "Channel Setting")"
+timeout 10 xdotool keydown Hiragana
+check "holding the channel key shows Channel Setting" 0 "$(wt waitvisible TForm3 "Channel Setting" 10000 >/dev/null; echo $?)"
+timeout 10 xdotool keyup Hiragana
+check "letting it go hides it" 0 "$(wt waithidden TForm3 "Channel Setting" 10000 >/dev/null; echo $?)"
 
 keydeck_stop
 finish
