@@ -184,14 +184,6 @@ TEST(ExtraKeyFilter, ResetForgetsHeldKeys) {
   EXPECT_EQ(f.OnKey(Down(kVkVolumeUp, 30)).LParam, 0u);
 }
 
-TEST(LockBits, ScrollNumCapsInBitsZeroToTwo) {
-  EXPECT_EQ(LockBits(false, false, false), 0);
-  EXPECT_EQ(LockBits(true, false, false), 1);
-  EXPECT_EQ(LockBits(false, true, false), 2);
-  EXPECT_EQ(LockBits(false, false, true), 4);
-  EXPECT_EQ(LockBits(true, true, true), 7);
-}
-
 TEST(LockTracker, EachPressOfALockKeyFlipsItsBit) {
   LockTracker t;
   t.Seed(0);
