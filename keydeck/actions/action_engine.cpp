@@ -263,6 +263,29 @@ void ActionEngine::MediaNextOrPrevious(bool next) {
   }
 }
 
+void ActionEngine::RegisterCdAutoPlay() {
+  if (!sys_.Reg.KeyOpens(RegRoot::ClassesRoot, kAudioCdPlayCommandKey)) return;
+  // A missing or non-text value compares as empty, so it is written.
+  const std::string current =
+      sys_.Reg.ReadText(RegRoot::ClassesRoot, kAudioCdPlayCommandKey, "").value_or("");
+  if (media_.Player == kPlayerPanel) {
+    const std::string program = sys_.System.ProgramPath();
+    // Without its own path the command would start nothing.
+    if (!program.empty()) WriteCdAutoPlay(current, program + kAutoPlayArguments);
+  } else if (media_.Player == kPlayerCdAutoPlay) {
+    WriteCdAutoPlay(current, cdPlayerCommand_);
+    // Registered once per start; the media keys then drive the CD application.
+    media_.Player = kPlayerCdApp;
+  }
+}
+
+void ActionEngine::WriteCdAutoPlay(const std::string& current, const std::string& wanted) {
+  // Rewriting an equal command would only touch the key; a refused write
+  // (no rights to the machine's classes) is not reported.
+  if (current != wanted)
+    sys_.Reg.WriteText(RegRoot::ClassesRoot, kAudioCdPlayCommandKey, "", wanted);
+}
+
 void ActionEngine::MediaPlay() { sys_.Media.MediaPlay(media_); }
 void ActionEngine::MediaPause() { sys_.Media.MediaPause(media_); }
 void ActionEngine::MediaStop() { sys_.Media.MediaStop(media_); }

@@ -40,6 +40,11 @@ constexpr uint16_t kLangChineseTraditional = 0x0404;
 // My Computer's shell name space path.
 inline constexpr const char* kMyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 inline constexpr const char* kDefaultHelpFile = "D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp";
+// The command Windows runs when an audio CD is inserted (default value).
+inline constexpr const char* kAudioCdPlayCommandKey = "AudioCD\\shell\\play\\command";
+// Appended to Keydeck's own path: the copy Windows starts passes "/p" on
+// to the running instance instead of running a second one.
+inline constexpr const char* kAutoPlayArguments = " /p %1";
 
 class ActionEngine {
  public:
@@ -76,6 +81,10 @@ class ActionEngine {
   int Player() const { return media_.Player; }
   bool Playing() const { return media_.Playing; }
   MediaState& Media() { return media_; }
+  // Points the audio-CD AutoPlay command at the chosen player: Keydeck
+  // itself for the panel (2), the Windows CD Player for 4, which then acts
+  // as 1. Writes only a changed command; a missing key changes nothing.
+  void RegisterCdAutoPlay();
 
   // Helpers the shell's menu and settings load use.
   bool RunControlPanel(const std::string& applet);
@@ -115,6 +124,7 @@ class ActionEngine {
   bool VideoPlayerFilesPresent(const std::string& setupDir);
   bool OpenCalendar();
   void MediaNextOrPrevious(bool next);
+  void WriteCdAutoPlay(const std::string& current, const std::string& wanted);
 
   ActionServices sys_;
   std::array<ActionEntry, kMaxActionEntries> rows_{};

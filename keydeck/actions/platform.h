@@ -13,9 +13,10 @@ namespace kd {
 
 enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine };
 
-// Read-only registry access. Paths are relative to the root. Keys are
-// opened for reading only: the machine keys are not writable for a standard
-// user of the NT family, and nothing here writes.
+// Registry access. Paths are relative to the root. Reads open keys for
+// reading only: the machine keys are not writable for a standard user of
+// the NT family. The one write (the audio-CD AutoPlay command) goes to a
+// key that already exists.
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -28,6 +29,10 @@ class Registry {
   // A number of at most four bytes; nullopt when missing.
   virtual std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                              std::string_view name) = 0;
+  // Stores a text value (an empty name is the default value) in an existing
+  // key; creates no key. False when the key is missing or refuses the write.
+  virtual bool WriteText(RegRoot root, std::string_view path, std::string_view name,
+                         const std::string& value) = 0;
 };
 
 // Starting programs and opening documents. Results are the raw system
@@ -104,6 +109,8 @@ class SystemInfo {
   virtual uint16_t Build9x() = 0;            // build number on 9x, else 0
   virtual std::string WindowsDirectory() = 0;
   virtual uint16_t UserDefaultLangId() = 0;
+  // Full path of the running program's executable file.
+  virtual std::string ProgramPath() = 0;
 };
 
 }  // namespace kd

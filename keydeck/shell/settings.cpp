@@ -89,7 +89,9 @@ bool SettingsStore::LoadSettings() {
 
   settings_ = next;
   LoadRows(defaultKey, count);
-  if (settings_.Player != 0) services_.RegisterCdAutoPlay(settings_.Player);
+  // The registration may turn choice 4 into 1; keep what it leaves so the
+  // shell and the engine agree on the media target.
+  if (settings_.Player != 0) settings_.Player = services_.RegisterCdAutoPlay(settings_.Player);
 
   menu_.ResetCaptions();
   ApplyLocalisedCaptions(menu_, MenuBaseFor(language_.LanguageId()), strings_);

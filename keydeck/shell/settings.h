@@ -54,8 +54,9 @@ class SettingsServices {
   virtual void ApplyOsdLocation(int32_t msgLoc) = 0;
   // Description of a file type by its extension (".exe"); empty if none.
   virtual std::string FileTypeName(const std::string& extension) = 0;
-  // The audio-CD AutoPlay registration for the loaded player choice.
-  virtual void RegisterCdAutoPlay(int32_t player) = 0;
+  // The audio-CD AutoPlay registration for the loaded player choice;
+  // returns the choice it leaves (4 is registered once and becomes 1).
+  virtual int32_t RegisterCdAutoPlay(int32_t player) = 0;
 };
 
 inline constexpr const char* kReadRoot = "SOFTWARE\\TessaroVantik";

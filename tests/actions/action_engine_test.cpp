@@ -532,6 +532,158 @@ TEST(EngineMediaTest, DirectMediaCallsActOnTheCurrentPlayer) {
   EXPECT_EQ(rig.log, (CallLog{"MediaStop idle", "MediaPlay idle", "MediaPause idle"}));
 }
 
+// ---- audio-CD AutoPlay registration ---------------------------------------
+
+const char* const kPlayCommandKey = "AudioCD\\shell\\play\\command";
+const char* const kPanelCommand = "C:\\Program Files\\Keydeck\\Keydeck.exe /p %1";
+const char* const kXpCdPlayer = "C:\\WINDOWS\\system32\\cdplayer.exe /play ";
+
+// What the fake registry logs for a write of the command.
+std::string CommandWrite(const std::string& value) {
+  return "0:audiocd\\shell\\play\\command| = " + value;
+}
+
+struct AutoPlayRig : EngineRig {
+  // The key as Windows installs it, pointing at some other player.
+  explicit AutoPlayRig(int player, const char* current = "C:\\Other\\player.exe /cd %1") {
+    if (current)
+      reg.SetText(HKCR, kPlayCommandKey, "", current);
+    else
+      reg.AddKey(HKCR, kPlayCommandKey);
+    Build().SetPlayer(player);
+  }
+  std::string Command() { return reg.ReadText(HKCR, kPlayCommandKey, "").value_or("<none>"); }
+};
+
+TEST(EngineAutoPlayTest, PanelChoicePointsTheCommandAtKeydeck) {
+  AutoPlayRig rig(2);
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_EQ(rig.reg.writes, (CallLog{CommandWrite(kPanelCommand)}));
+  EXPECT_EQ(rig.Command(), kPanelCommand);
+  EXPECT_EQ(rig.engine->Player(), 2);
+}
+
+TEST(EngineAutoPlayTest, EqualCommandIsNotWrittenAgain) {
+  AutoPlayRig panel(2, kPanelCommand);
+  panel.engine->RegisterCdAutoPlay();
+  EXPECT_TRUE(panel.reg.writes.empty()) << "first write: " << panel.reg.writes.front();
+  EXPECT_EQ(panel.engine->Player(), 2);
+
+  AutoPlayRig cd(4, kXpCdPlayer);
+  cd.engine->RegisterCdAutoPlay();
+  EXPECT_TRUE(cd.reg.writes.empty()) << "first write: " << cd.reg.writes.front();
+  EXPECT_EQ(cd.engine->Player(), 1) << "still turned into the CD application";
+}
+
+TEST(EngineAutoPlayTest, ComparisonIsExactAndCaseSensitive) {
+  const char* const nearly[] = {
+      "c:\\program files\\keydeck\\keydeck.exe /p %1",   // case only
+      "C:\\Program Files\\Keydeck\\Keydeck.exe /p %1 ",  // trailing space
+      "C:\\Program Files\\Keydeck\\Keydeck.exe /P %1",
+      ""};
+  for (const char* current : nearly) {
+    AutoPlayRig rig(2, current);
+    rig.engine->RegisterCdAutoPlay();
+    EXPECT_EQ(rig.reg.writes, (CallLog{CommandWrite(kPanelCommand)})) << "was \"" << current << "\"";
+  }
+}
+
+TEST(EngineAutoPlayTest, MissingDefaultValueIsWritten) {
+  AutoPlayRig rig(2, nullptr);
+  ASSERT_EQ(rig.Command(), "<none>");
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_EQ(rig.Command(), kPanelCommand);
+}
+
+TEST(EngineAutoPlayTest, ChoiceFourRegistersTheCdPlayerAndBecomesOne) {
+  AutoPlayRig rig(4);
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_EQ(rig.reg.writes, (CallLog{CommandWrite(kXpCdPlayer)}));
+  EXPECT_EQ(rig.Command(), kXpCdPlayer);
+  EXPECT_EQ(rig.engine->Player(), 1);
+}
+
+TEST(EngineAutoPlayTest, AfterChoiceFourTheMediaKeysDriveTheCdApplication) {
+  AutoPlayRig rig(4);
+  // Before: 4 is no target of its own (the routing table above).
+  EXPECT_TRUE(rig.Run(12));
+  EXPECT_TRUE(rig.log.empty());
+  rig.engine->RegisterCdAutoPlay();
+  rig.log.clear();
+  rig.Run(12);
+  rig.Run(13);
+  rig.Run(8);
+  rig.Run(11);
+  EXPECT_EQ(rig.log,
+            (CallLog{"CdApp 5 idle", "CdApp 4 idle", "MediaPlay playing", "MediaStop idle"}));
+}
+
+TEST(EngineAutoPlayTest, ChoiceFourRunsOncePerStart) {
+  AutoPlayRig rig(4);
+  rig.engine->RegisterCdAutoPlay();
+  rig.reg.SetText(HKCR, kPlayCommandKey, "", "C:\\Other\\player.exe /cd %1");
+  rig.reg.writes.clear();
+  rig.engine->RegisterCdAutoPlay();  // a reload without a new choice: now 1
+  EXPECT_TRUE(rig.reg.writes.empty());
+  EXPECT_EQ(rig.engine->Player(), 1);
+}
+
+TEST(EngineAutoPlayTest, NinetyFiveFamilyCdPlayerCommand) {
+  EngineRig rig;
+  rig.system.packed = 0xC0000A04;  // Windows 98
+  rig.system.windowsDir = "C:\\WIN98";
+  rig.reg.SetText(HKCR, kPlayCommandKey, "", "");
+  rig.Build().SetPlayer(4);
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_EQ(rig.reg.ReadText(HKCR, kPlayCommandKey, ""), "C:\\WIN98\\cdplayer.exe /play ");
+}
+
+TEST(EngineAutoPlayTest, MissingKeyChangesNothing) {
+  for (int player : {2, 4}) {
+    EngineRig rig;
+    rig.reg.AddKey(HKCR, "AudioCD\\shell\\play");  // the command key itself is missing
+    rig.Build().SetPlayer(player);
+    rig.engine->RegisterCdAutoPlay();
+    EXPECT_TRUE(rig.reg.writes.empty()) << "player " << player;
+    EXPECT_FALSE(rig.reg.KeyOpens(HKCR, kPlayCommandKey)) << "player " << player;
+    EXPECT_EQ(rig.engine->Player(), player) << "unchanged";
+  }
+  EngineRig rig;
+  rig.Build().SetPlayer(4);
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_TRUE(rig.Run(12));
+  EXPECT_TRUE(rig.log.empty()) << "4 stays without a target: " << rig.log.front();
+}
+
+TEST(EngineAutoPlayTest, OtherChoicesWriteNothing) {
+  for (int player : {0, 1, 3, 5, 6, 7, 8, -1}) {
+    AutoPlayRig rig(player);
+    rig.engine->RegisterCdAutoPlay();
+    EXPECT_TRUE(rig.reg.writes.empty()) << "player " << player;
+    EXPECT_EQ(rig.Command(), "C:\\Other\\player.exe /cd %1") << "player " << player;
+    EXPECT_EQ(rig.engine->Player(), player);
+  }
+}
+
+TEST(EngineAutoPlayTest, RefusedWriteStillTurnsFourIntoOne) {
+  AutoPlayRig rig(4);
+  rig.reg.readOnly = true;  // a standard user under the machine's classes
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_EQ(rig.reg.writes, (CallLog{CommandWrite(kXpCdPlayer)})) << "tried once";
+  EXPECT_EQ(rig.Command(), "C:\\Other\\player.exe /cd %1");
+  EXPECT_EQ(rig.engine->Player(), 1);
+}
+
+TEST(EngineAutoPlayTest, UnknownProgramPathWritesNothing) {
+  EngineRig rig;
+  rig.system.programPath = "";
+  rig.reg.SetText(HKCR, kPlayCommandKey, "", "C:\\Other\\player.exe /cd %1");
+  rig.Build().SetPlayer(2);
+  rig.engine->RegisterCdAutoPlay();
+  EXPECT_TRUE(rig.reg.writes.empty()) << "would write \" /p %1\"";
+  EXPECT_EQ(rig.engine->Player(), 2);
+}
+
 // ---- video player --------------------------------------------------------
 
 struct VprRig : EngineRig {

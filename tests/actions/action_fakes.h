@@ -39,6 +39,7 @@ class FakeRegistry : public Registry {
     AddKey(root, path);
     numbers_[ValueName(root, path, name)] = value;
   }
+  void RemoveKey(RegRoot root, std::string_view path) { keys_.erase(KeyName(root, path)); }
 
   bool KeyOpens(RegRoot root, std::string_view path) override {
     return keys_.count(KeyName(root, path)) > 0;
@@ -55,6 +56,17 @@ class FakeRegistry : public Registry {
     if (it == numbers_.end()) return std::nullopt;
     return it->second;
   }
+  bool WriteText(RegRoot root, std::string_view path, std::string_view name,
+                 const std::string& value) override {
+    writes.push_back(KeyName(root, path) + "|" + Lower(name) + " = " + value);
+    if (!KeyOpens(root, path) || readOnly) return false;
+    texts_[ValueName(root, path, name)] = value;
+    return true;
+  }
+
+  // Every write tried, as "root:path|name = value" (lower-case key path).
+  std::vector<std::string> writes;
+  bool readOnly = false;  // keys open but refuse writes
 
  private:
   static std::string Lower(std::string_view s) {
@@ -202,11 +214,13 @@ class FakeSystem : public SystemInfo {
   uint16_t Build9x() override { return build9x; }
   std::string WindowsDirectory() override { return windowsDir; }
   uint16_t UserDefaultLangId() override { return langId; }
+  std::string ProgramPath() override { return programPath; }
 
   uint32_t packed = 0x0A280105;  // Windows XP
   uint16_t build9x = 0;
   std::string windowsDir = "C:\\WINDOWS";
   uint16_t langId = 0x0409;
+  std::string programPath = "C:\\Program Files\\Keydeck\\Keydeck.exe";
 };
 
 class FakeMedia : public MediaTargets {

@@ -305,13 +305,32 @@ TEST_F(SettingsTest, NegativeHotkeysShowsNoApplication) {
   EXPECT_FALSE(menu_.IsVisible("Setup"));
 }
 
-TEST_F(SettingsTest, PlayerChoiceRegistersAutoPlay) {
+TEST_F(SettingsTest, PlayerChoiceRegistersAutoPlayAfterTheRows) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Player", 2);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ(std::vector<int32_t>({2}), services_.AutoPlayRegistrations);
+  EXPECT_EQ(3u, services_.RowsAtAutoPlay) << "rows are in the engine before the registration";
+  EXPECT_EQ(2, store_.Current().Player);
+  EXPECT_TRUE(menu_.IsVisible("Config"));
+}
+
+TEST_F(SettingsTest, ChoiceTheRegistrationLeavesIsKept) {
   AddReadSide();
   reg_.SetDword(kR2, "Player", 4);
+  services_.AutoPlayResults[4] = 1;
   ASSERT_TRUE(store_.LoadSettings());
-  EXPECT_EQ(4, store_.Current().Player);
   EXPECT_EQ(std::vector<int32_t>({4}), services_.AutoPlayRegistrations);
+  EXPECT_EQ(1, store_.Current().Player) << "the shell's copy follows the engine's 4 -> 1";
   EXPECT_FALSE(menu_.IsVisible("Config"));
+}
+
+TEST_F(SettingsTest, ChoiceKeptWhenTheRegistrationChangesNothing) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Player", 4);
+  ASSERT_TRUE(store_.LoadSettings());  // the fake leaves the choice as it is
+  EXPECT_EQ(std::vector<int32_t>({4}), services_.AutoPlayRegistrations);
+  EXPECT_EQ(4, store_.Current().Player);
 }
 
 TEST_F(SettingsTest, PlaceCodesSelectTheirRadioItem) {

@@ -28,6 +28,8 @@ class FakeSettingsServices : public SettingsServices {
   int MciWrites = 0;
   std::vector<int32_t> Locations;
   std::vector<int32_t> AutoPlayRegistrations;
+  std::size_t RowsAtAutoPlay = 0;           // engine rows when it ran
+  std::map<int32_t, int32_t> AutoPlayResults;  // player choice it leaves; default unchanged
   std::map<std::string, std::string> FileTypes;
 
   void ClearEntries() override {
@@ -48,7 +50,12 @@ class FakeSettingsServices : public SettingsServices {
     auto it = FileTypes.find(extension);
     return it == FileTypes.end() ? std::string() : it->second;
   }
-  void RegisterCdAutoPlay(int32_t player) override { AutoPlayRegistrations.push_back(player); }
+  int32_t RegisterCdAutoPlay(int32_t player) override {
+    AutoPlayRegistrations.push_back(player);
+    RowsAtAutoPlay = Entries.size();
+    auto it = AutoPlayResults.find(player);
+    return it == AutoPlayResults.end() ? player : it->second;
+  }
 };
 
 }  // namespace kd::test

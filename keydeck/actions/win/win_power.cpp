@@ -31,4 +31,13 @@ std::string WinSystemInfo::WindowsDirectory() {
 
 uint16_t WinSystemInfo::UserDefaultLangId() { return GetUserDefaultLangID(); }
 
+std::string WinSystemInfo::ProgramPath() {
+  // Windows 9x and XP do not terminate a name cut at the buffer's end, so
+  // a full buffer counts as failure.
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  return std::string(buffer, length);
+}
+
 }  // namespace kd

@@ -84,4 +84,17 @@ std::optional<uint32_t> WinRegistry::ReadNumber(RegRoot root, std::string_view p
   return value;
 }
 
+bool WinRegistry::WriteText(RegRoot root, std::string_view path, std::string_view name,
+                            const std::string& value) {
+  // Only the right to set values: enough for the write, and a key the user
+  // may not change otherwise (NT family, machine classes) refuses it here.
+  common::ScopedKey key = OpenKey(root, path, KEY_SET_VALUE);
+  if (!key) return false;
+  const std::string valueName(name);
+  // The stored size counts the terminator, as readers of REG_SZ expect.
+  return RegSetValueExA(key.get(), valueName.empty() ? nullptr : valueName.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
 }  // namespace kd

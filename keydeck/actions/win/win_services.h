@@ -14,6 +14,8 @@ class WinRegistry final : public Registry {
                                       std::string_view name) override;
   std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                      std::string_view name) override;
+  bool WriteText(RegRoot root, std::string_view path, std::string_view name,
+                 const std::string& value) override;
 };
 
 class WinProgramStarter final : public ProgramStarter {
@@ -94,6 +96,7 @@ class WinSystemInfo final : public SystemInfo {
   uint16_t Build9x() override;
   std::string WindowsDirectory() override;
   uint16_t UserDefaultLangId() override;
+  std::string ProgramPath() override;
 };
 
 }  // namespace kd

@@ -363,9 +363,13 @@ std::string SetupForm::FileTypeName(const std::string& extension) {
   return actions_.Engine().FileTypeName(extension);
 }
 
-void SetupForm::RegisterCdAutoPlay(int32_t) {
-  // The audio-CD AutoPlay registration belongs to the media-player
-  // control, which the action engine does not offer yet.
+int32_t SetupForm::RegisterCdAutoPlay(int32_t player) {
+  // The load calls this before LoadAndApply hands the engine its player
+  // choice, and the registration decides by the engine's own choice.
+  ActionEngine& engine = actions_.Engine();
+  engine.SetPlayer(player);
+  engine.RegisterCdAutoPlay();
+  return engine.Player();
 }
 
 }  // namespace kd

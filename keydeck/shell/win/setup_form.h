@@ -75,7 +75,7 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
   void WriteMciExtension() override;
   void ApplyOsdLocation(int32_t msgLoc) override;
   std::string FileTypeName(const std::string& extension) override;
-  void RegisterCdAutoPlay(int32_t player) override;
+  int32_t RegisterCdAutoPlay(int32_t player) override;
 
   WinActions& actions_;
   LanguageInfo& language_;

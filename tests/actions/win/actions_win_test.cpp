@@ -531,6 +531,108 @@ TEST(WinLaunchTest, MissingHelpFileStartsNoViewer) {
   EXPECT_EQ(FindWindowA("MS_WINHELP", nullptr), nullptr) << "a help viewer was started";
 }
 
+// ---- audio-CD AutoPlay ---------------------------------------------------------
+
+const char* const kAudioCdCommand = "AudioCD\\shell\\play\\command";
+const char* const kOtherPlayer = "C:\\Other\\player.exe /cd %1";
+
+struct RawValue {
+  LONG status = ERROR_FILE_NOT_FOUND;
+  DWORD type = 0;
+  DWORD size = 0;
+  std::string text;  // the bytes as stored, terminator included
+};
+
+// The command key's default value as the registry holds it.
+RawValue ReadAudioCdCommand() {
+  RawValue v;
+  HKEY key = nullptr;
+  v.status = RegOpenKeyExA(HKEY_CLASSES_ROOT, kAudioCdCommand, 0, KEY_READ, &key);
+  if (v.status != ERROR_SUCCESS) return v;
+  char data[1024] = {};
+  v.size = sizeof data;
+  v.status = RegQueryValueExA(key, nullptr, nullptr, &v.type, reinterpret_cast<BYTE*>(data),
+                              &v.size);
+  if (v.status == ERROR_SUCCESS) v.text.assign(data, v.size);
+  RegCloseKey(key);
+  return v;
+}
+
+void RemoveAudioCdKeys() {
+  // RegDeleteKeyA removes leaves only on the NT family: go up from the leaf.
+  for (const char* path : {"AudioCD\\shell\\play\\command", "AudioCD\\shell\\play",
+                           "AudioCD\\shell", "AudioCD"})
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, path);
+}
+
+class WinAutoPlayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveAudioCdKeys();
+    SetText(HKEY_CLASSES_ROOT, kAudioCdCommand, nullptr, kOtherPlayer);
+  }
+  void TearDown() override { RemoveAudioCdKeys(); }
+};
+
+std::string ThisProgram() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, length);
+}
+
+TEST_F(WinAutoPlayTest, PanelChoiceWritesThisProgramWithSlashP) {
+  WinActions actions;
+  ActionEngine& engine = actions.Engine();
+  engine.SetPlayer(2);
+  engine.RegisterCdAutoPlay();
+  const std::string wanted = ThisProgram() + " /p %1";
+  const RawValue v = ReadAudioCdCommand();
+  std::printf("%s: status %ld, type %lu, size %lu, \"%s\"\n", VersionName().c_str(), v.status,
+              v.type, v.size, v.text.c_str());
+  ASSERT_EQ(v.status, ERROR_SUCCESS);
+  EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(v.size, wanted.size() + 1) << "terminator counted";
+  EXPECT_EQ(v.text, wanted + std::string(1, '\0'));
+  EXPECT_EQ(engine.Player(), 2);
+}
+
+TEST_F(WinAutoPlayTest, EqualCommandIsLeftAsStored) {
+  // Stored as REG_EXPAND_SZ: a rewrite would turn it into REG_SZ.
+  const std::string wanted = ThisProgram() + " /p %1";
+  SetText(HKEY_CLASSES_ROOT, kAudioCdCommand, nullptr, wanted, REG_EXPAND_SZ);
+  WinActions actions;
+  actions.Engine().SetPlayer(2);
+  actions.Engine().RegisterCdAutoPlay();
+  const RawValue v = ReadAudioCdCommand();
+  std::printf("type after the registration %lu\n", v.type);
+  EXPECT_EQ(v.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(v.text, wanted + std::string(1, '\0'));
+}
+
+TEST_F(WinAutoPlayTest, ChoiceFourWritesTheCdPlayerCommandAndBecomesOne) {
+  WinActions actions;
+  ActionEngine& engine = actions.Engine();
+  engine.SetPlayer(4);
+  engine.RegisterCdAutoPlay();
+  const RawValue v = ReadAudioCdCommand();
+  std::printf("%s: \"%s\"\n", VersionName().c_str(), v.text.c_str());
+  EXPECT_EQ(v.text, engine.CdPlayerCommand() + std::string(1, '\0'));
+  EXPECT_NE(engine.CdPlayerCommand().find("\\cdplayer.exe /play "), std::string::npos);
+  EXPECT_EQ(engine.Player(), 1);
+}
+
+TEST_F(WinAutoPlayTest, MissingKeyIsNotCreated) {
+  RemoveAudioCdKeys();
+  SetText(HKEY_CLASSES_ROOT, "AudioCD\\shell\\play", nullptr, "Play");
+  WinActions actions;
+  ActionEngine& engine = actions.Engine();
+  engine.SetPlayer(4);
+  engine.RegisterCdAutoPlay();
+  const RawValue v = ReadAudioCdCommand();
+  EXPECT_EQ(v.status, ERROR_FILE_NOT_FOUND) << "got " << v.status << " \"" << v.text << "\"";
+  EXPECT_EQ(engine.Player(), 4);
+}
+
 // ---- power -----------------------------------------------------------------
 
 TEST(WinPowerTest, ShutdownPrivilegeAndStandbyCallSequence) {
