@@ -47,7 +47,8 @@ bool IsChannelScanCode(uint32_t scanCode) {
 
 uint32_t ExtraKeyFilter::PressCount(uint8_t code, const KeyEvent& event) {
   Held& h = held_[code];
-  const bool repeat = h.Down && event.TimeMs - h.LastMs < kRepeatGapMs;
+  const bool repeat = event.PreviousKnown ? event.PreviousDown
+                                          : h.Down && event.TimeMs - h.LastMs < kRepeatGapMs;
   h.Down = true;
   h.LastMs = event.TimeMs;
   if (!repeat) {
@@ -92,6 +93,19 @@ HookDecision ExtraKeyFilter::OnKey(const KeyEvent& event) {
 
 void ExtraKeyFilter::Reset() { held_.fill(Held{}); }
 
+bool UsesClassicHook(uint32_t windowsVersion) { return (windowsVersion & 0x80000000u) != 0; }
+
+KeyEvent ClassicHookEvent(uint32_t virtualKey, uint32_t lParam, uint32_t timeMs) {
+  KeyEvent e;
+  e.VirtualKey = virtualKey & 0xFF;
+  e.ScanCode = (lParam >> 16) & 0xFF;
+  e.Up = (lParam & 0x80000000u) != 0;
+  e.TimeMs = timeMs;
+  e.PreviousKnown = true;
+  e.PreviousDown = (lParam & 0x40000000u) != 0;
+  return e;
+}
+
 int LockBits(bool scrollLock, bool numLock, bool capsLock) {
   return (scrollLock ? 1 : 0) | (numLock ? 2 : 0) | (capsLock ? 4 : 0);
 }
@@ -114,6 +128,7 @@ void LockTracker::OnKey(const KeyEvent& event) {
     return;
   }
   if (held_[index]) return;  // auto-repeat
+  if (event.PreviousKnown && event.PreviousDown) return;  // auto-repeat, press not seen
   held_[index] = true;
   bits_ ^= 1 << index;
 }

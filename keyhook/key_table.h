@@ -40,7 +40,21 @@ struct KeyEvent {
   bool Up = false;
   bool Injected = false;  // synthesized by software (keybd_event, SendInput)
   uint32_t TimeMs = 0;    // event time stamp, wraps
+  // Whether the system says the key was already down (auto-repeat). Only the
+  // classic keyboard hook knows this; the low-level hook does not, and its
+  // repeats are told by the held-key bookkeeping instead.
+  bool PreviousKnown = false;
+  bool PreviousDown = false;
 };
+
+// The Windows 9x family (top bit of GetVersion() set) has no low-level
+// hooks; there the classic system-wide keyboard hook is used instead.
+bool UsesClassicHook(uint32_t windowsVersion);
+
+// A key as the classic keyboard hook reports it: the virtual key as wParam,
+// and lParam with the scan code in bits 16-23, the previous key state in
+// bit 30 and the transition (set for a release) in bit 31.
+KeyEvent ClassicHookEvent(uint32_t virtualKey, uint32_t lParam, uint32_t timeMs);
 
 struct HookDecision {
   bool Post = false;     // post 0x500 with WParam/LParam

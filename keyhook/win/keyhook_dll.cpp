@@ -5,6 +5,11 @@
 // message boxes, a 300 ms wait), and Windows silently drops a low-level hook
 // that keeps the keyboard waiting past its timeout, so the hook lives on a
 // thread here that does nothing but run the hook and post.
+//
+// The Windows 9x family has no low-level hooks. There the same thread
+// installs the classic system-wide keyboard hook instead, whose procedure
+// Windows calls in whichever process gets the key; everything that procedure
+// needs is kept in a section that all processes loading this DLL share.
 #define KEYHOOK_BUILDING_DLL
 #include "keyhook/keyhook.h"
 
@@ -32,6 +37,19 @@ keyhook::LockTracker g_locks;
 // Written by the hook thread, read by GetNUMLock on any thread.
 std::atomic<int> g_lockBits{0};
 std::atomic<bool> g_hookRunning{false};
+
+// Shared by every process that loads the DLL (the classic hook's procedure
+// runs in them): initialized, so that it lands in the section, and constant-
+// initialized, so that no process loading the DLL resets it.
+#define KEYHOOK_SHARED __attribute__((section(".shared"), shared))
+KEYHOOK_SHARED HWND g_sharedTarget = nullptr;
+KEYHOOK_SHARED HHOOK g_sharedHook = nullptr;
+KEYHOOK_SHARED LONG g_sharedBusy = 0;
+KEYHOOK_SHARED LONG g_sharedLockBits = 0;
+KEYHOOK_SHARED constinit keyhook::ExtraKeyFilter g_sharedFilter{};
+KEYHOOK_SHARED constinit keyhook::LockTracker g_sharedLocks{};
+
+bool g_classic = false;  // decided once per process; the same in every process
 
 struct StartInfo {
   HANDLE Ready;
@@ -67,8 +85,62 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(g_hook, code, wParam, lParam);
 }
 
+// Serializes the classic hook's procedure across processes. Keys reach one
+// thread at a time, but a focus change may hand the next key to another
+// process before the previous one is done. InterlockedExchange is all that
+// Windows 95 offers.
+class SharedLock {
+ public:
+  SharedLock() {
+    while (InterlockedExchange(&g_sharedBusy, 1) != 0) Sleep(0);
+  }
+  ~SharedLock() { InterlockedExchange(&g_sharedBusy, 0); }
+};
+
+LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+  HHOOK hook = g_sharedHook;
+  if (code == HC_ACTION) {
+    const keyhook::KeyEvent e = keyhook::ClassicHookEvent(
+        static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), GetTickCount());
+    keyhook::HookDecision d;
+    {
+      SharedLock lock;
+      g_sharedLocks.OnKey(e);
+      InterlockedExchange(&g_sharedLockBits, g_sharedLocks.Bits());
+      d = g_sharedFilter.OnKey(e);
+    }
+    // Keydeck synthesizes keys with keybd_event and an extra-info value of 0,
+    // which is what a real key has too: this hook has no way to tell them
+    // apart, so they are reported like keys pressed.
+    HWND target = g_sharedTarget;
+    bool delivered = false;
+    if (!target) {
+      // No window: a post to null would land in this thread's own queue.
+    } else if (d.Post) {
+      delivered = PostMessageA(target, KEYHOOK_WM_HOTKEY, d.WParam, d.LParam) != FALSE;
+    } else if (d.Swallow) {
+      delivered = IsWindow(target) != FALSE;
+    }
+    if (d.Swallow && delivered) return 1;
+  }
+  return CallNextHookEx(hook, code, wParam, lParam);
+}
+
 // Installs a fresh hook before removing the old one, so no key falls between.
 bool InstallHook() {
+  if (g_classic) {
+    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD, ClassicKeyboardProc, g_module, 0);
+    if (!fresh) return false;
+    HHOOK old = g_hook;
+    {
+      SharedLock lock;
+      g_sharedFilter.Reset();
+      g_sharedHook = fresh;
+    }
+    g_hook = fresh;
+    if (old) UnhookWindowsHookEx(old);
+    return true;
+  }
   HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, g_module, 0);
   if (!fresh) return false;
   HHOOK old = g_hook;
@@ -104,8 +176,14 @@ DWORD WINAPI HookThread(LPVOID param) {
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue for WM_QUIT
   HWND watch = CreateWatchWindow();
-  g_locks.Seed(start->LockBits);
-  g_lockBits.store(g_locks.Bits());
+  if (g_classic) {
+    SharedLock lock;
+    g_sharedLocks.Seed(start->LockBits);
+    InterlockedExchange(&g_sharedLockBits, g_sharedLocks.Bits());
+  } else {
+    g_locks.Seed(start->LockBits);
+    g_lockBits.store(g_locks.Bits());
+  }
   start->Installed = InstallHook() ? TRUE : FALSE;
   g_hookRunning.store(start->Installed != FALSE);
   const BOOL installed = start->Installed;
@@ -118,6 +196,7 @@ DWORD WINAPI HookThread(LPVOID param) {
     g_hookRunning.store(false);
     UnhookWindowsHookEx(g_hook);
     g_hook = nullptr;
+    if (g_classic) g_sharedHook = nullptr;
   }
   if (watch) DestroyWindow(watch);
   // The thread holds its own reference to the DLL so that its code stays
@@ -154,6 +233,7 @@ HMODULE ReferenceOwnModule() {
 
 KEYHOOK_API BOOL WINAPI LoadHookProcedure(HWND window) {
   g_target.store(window);
+  g_sharedTarget = window;
   if (g_thread) {
     // Still running? Then only the target changed.
     if (WaitForSingleObject(g_thread, 0) == WAIT_TIMEOUT) return TRUE;
@@ -174,7 +254,6 @@ KEYHOOK_API BOOL WINAPI LoadHookProcedure(HWND window) {
   WaitForSingleObject(start.Ready, INFINITE);
   CloseHandle(start.Ready);
   if (!start.Installed) {
-    // Systems without low-level hooks (the 9x family) end up here.
     WaitForSingleObject(g_thread, kStopWaitMs);
     CloseHandle(g_thread);
     g_thread = nullptr;
@@ -187,16 +266,20 @@ KEYHOOK_API BOOL WINAPI LoadHookProcedure(HWND window) {
 KEYHOOK_API BOOL WINAPI UnLoadHookProcedure(void) {
   const bool wasRunning = StopHookThread();
   g_target.store(nullptr);
+  g_sharedTarget = nullptr;
   return wasRunning ? TRUE : FALSE;
 }
 
 KEYHOOK_API int WINAPI GetNUMLock(void) {
-  return g_hookRunning.load() ? g_lockBits.load() : SystemLockBits();
+  if (!g_hookRunning.load()) return SystemLockBits();
+  return g_classic ? static_cast<int>(InterlockedExchangeAdd(&g_sharedLockBits, 0))
+                   : g_lockBits.load();
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
+    g_classic = keyhook::UsesClassicHook(GetVersion());
     DisableThreadLibraryCalls(instance);
   }
   return TRUE;

@@ -237,3 +237,109 @@ TEST(LockTracker, SeedKeepsOnlyTheThreeLockBitsAndForgetsHeldKeys) {
 
 }  // namespace
 }  // namespace keyhook
+
+namespace keyhook {
+namespace {
+
+// lParam of the classic keyboard hook: scan code in bits 16-23, previous
+// key state in bit 30, transition in bit 31.
+uint32_t ClassicParam(uint32_t scan, bool wasDown, bool up) {
+  return 1u | (scan << 16) | (wasDown ? 0x40000000u : 0u) | (up ? 0x80000000u : 0u);
+}
+
+TEST(ClassicHook, ChosenForThe9xFamilyOnly) {
+  // GetVersion() values: 95, 98, Me, then NT 4, 2000, XP, 7, 10.
+  for (uint32_t v : {0xC0000004u, 0xC0000A04u, 0xC0005A04u}) {
+    EXPECT_TRUE(UsesClassicHook(v)) << std::hex << v;
+  }
+  for (uint32_t v : {0x05650004u, 0x08930005u, 0x0A280105u, 0x1DB10106u, 0x23F00206u}) {
+    EXPECT_FALSE(UsesClassicHook(v)) << std::hex << v;
+  }
+}
+
+TEST(ClassicHook, LParamIsDecoded) {
+  KeyEvent e = ClassicHookEvent(kVkMail, 0x416C0001u, 1234);
+  EXPECT_EQ(e.VirtualKey, kVkMail);
+  EXPECT_EQ(e.ScanCode, 0x6Cu);
+  EXPECT_FALSE(e.Up);
+  EXPECT_TRUE(e.PreviousKnown);
+  EXPECT_TRUE(e.PreviousDown);
+  EXPECT_FALSE(e.Injected);
+  EXPECT_EQ(e.TimeMs, 1234u);
+  e = ClassicHookEvent(0x41, 0x801E0001u, 5);
+  EXPECT_EQ(e.VirtualKey, 0x41u);
+  EXPECT_EQ(e.ScanCode, 0x1Eu);
+  EXPECT_TRUE(e.Up);
+  EXPECT_FALSE(e.PreviousDown);
+}
+
+TEST(ClassicHook, RepeatFollowsThePreviousKeyState) {
+  ExtraKeyFilter f;
+  HookDecision d = f.OnKey(ClassicHookEvent(kVkVolumeUp, ClassicParam(0, false, false), 100));
+  EXPECT_TRUE(d.Post);
+  EXPECT_TRUE(d.Swallow);
+  EXPECT_EQ(d.WParam, 0x30u);
+  EXPECT_EQ(d.LParam, 0u);
+  // The system says the key is held: a repeat, however long the gap.
+  d = f.OnKey(ClassicHookEvent(kVkVolumeUp, ClassicParam(0, true, false), 150));
+  EXPECT_EQ(d.LParam, 1u);
+  d = f.OnKey(ClassicHookEvent(kVkVolumeUp, ClassicParam(0, true, false), 150 + 3 * kRepeatGapMs));
+  EXPECT_EQ(d.LParam, 2u);
+  // Not held before: a first press, even right after without a key-up seen.
+  d = f.OnKey(ClassicHookEvent(kVkVolumeUp, ClassicParam(0, false, false), 150 + 3 * kRepeatGapMs + 10));
+  EXPECT_EQ(d.LParam, 0u);
+  d = f.OnKey(ClassicHookEvent(kVkVolumeUp, ClassicParam(0, true, true), 150 + 3 * kRepeatGapMs + 20));
+  EXPECT_FALSE(d.Post) << "no release report for a table key";
+  EXPECT_TRUE(d.Swallow);
+}
+
+TEST(ClassicHook, RepeatOfAPressNotSeenIsStillARepeat) {
+  // The hook was installed while the key was held.
+  ExtraKeyFilter f;
+  HookDecision d = f.OnKey(ClassicHookEvent(kVkMail, ClassicParam(0, true, false), 10));
+  EXPECT_TRUE(d.Post);
+  EXPECT_NE(d.LParam, 0u);
+}
+
+TEST(ClassicHook, ChannelKeysByScanCodeWithRelease) {
+  ExtraKeyFilter f;
+  HookDecision d = f.OnKey(ClassicHookEvent(0xE5, ClassicParam(kChannelKeyB, false, false), 10));
+  EXPECT_TRUE(d.Post);
+  EXPECT_EQ(d.WParam, kChannelKeyB);
+  EXPECT_EQ(d.LParam, 0u);
+  d = f.OnKey(ClassicHookEvent(0xE5, ClassicParam(kChannelKeyB, true, false), 40));
+  EXPECT_EQ(d.WParam, kChannelKeyB);
+  EXPECT_EQ(d.LParam, 1u);
+  d = f.OnKey(ClassicHookEvent(0xE5, ClassicParam(kChannelKeyB, true, true), 60));
+  EXPECT_TRUE(d.Post);
+  EXPECT_EQ(d.WParam, kChannelKeyB | kReleaseBit);
+  d = f.OnKey(ClassicHookEvent(0, ClassicParam(kChannelKeyA, false, false), 80));
+  EXPECT_EQ(d.WParam, kChannelKeyA);
+}
+
+TEST(ClassicHook, OrdinaryTypingPasses) {
+  ExtraKeyFilter f;
+  for (uint32_t vk : {0x41u, 0x0Du, 0x14u, 0x90u}) {
+    HookDecision d = f.OnKey(ClassicHookEvent(vk, ClassicParam(0x1E, false, false), 10));
+    EXPECT_FALSE(d.Post) << vk;
+    EXPECT_FALSE(d.Swallow) << vk;
+  }
+}
+
+TEST(ClassicHook, LockBitsIgnoreRepeatsEvenOfAPressNotSeen) {
+  LockTracker t;
+  t.Seed(0);
+  t.OnKey(ClassicHookEvent(0x14, ClassicParam(0x3A, false, false), 10));
+  EXPECT_EQ(t.Bits(), 4);
+  t.OnKey(ClassicHookEvent(0x14, ClassicParam(0x3A, true, false), 40));
+  EXPECT_EQ(t.Bits(), 4);
+  t.OnKey(ClassicHookEvent(0x14, ClassicParam(0x3A, true, true), 50));
+  t.OnKey(ClassicHookEvent(0x90, ClassicParam(0x45, true, false), 60));  // held since before
+  EXPECT_EQ(t.Bits(), 4);
+  t.OnKey(ClassicHookEvent(0x90, ClassicParam(0x45, true, true), 70));
+  t.OnKey(ClassicHookEvent(0x90, ClassicParam(0x45, false, false), 80));
+  EXPECT_EQ(t.Bits(), 6);
+}
+
+}  // namespace
+}  // namespace keyhook

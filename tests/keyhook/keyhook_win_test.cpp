@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "keyhook/key_table.h"
 #include "keyhook/keyhook.h"
 
 namespace {
@@ -203,6 +204,11 @@ TEST_F(KeyhookTest, ChannelKeyIsKnownByScanCodeAndReportsItsRelease) {
 }
 
 TEST_F(KeyhookTest, InjectedKeysGoToTheSystemUnreported) {
+  if (keyhook::UsesClassicHook(GetVersion())) {
+    // The classic hook sees no injected flag, and Keydeck's keybd_event
+    // calls leave no mark in the extra info to tell its keys by.
+    GTEST_SKIP() << "synthesized keys cannot be told apart on the 9x family";
+  }
   // What Keydeck's media taps look like: keybd_event of a media key.
   keybd_event(VK_LAUNCH_MAIL, 0, KEYEVENTF_EXTENDEDKEY, 0);
   keybd_event(VK_LAUNCH_MAIL, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
@@ -212,6 +218,14 @@ TEST_F(KeyhookTest, InjectedKeysGoToTheSystemUnreported) {
 }
 
 TEST_F(KeyhookTest, HookKeepsPostingWhileTheCallerThreadIsBlocked) {
+  // Like Keydeck's form, the target window is hidden and the keyboard is
+  // elsewhere (here the desktop's; with no foreground window at all Wine
+  // delivers keys to no thread). The classic hook runs on the thread that
+  // gets the key, which must not be this blocked one.
+  ShowWindow(window_, SW_HIDE);
+  SetForegroundWindow(GetDesktopWindow());
+  Pump(200);
+  ASSERT_EQ(GetForegroundWindow(), GetDesktopWindow());
   ASSERT_TRUE(Xdo("key XF86Mail"));
   // Keydeck's GUI thread blocks like this in WinExec or a message box. A
   // hook on this thread would time out and lose the key.
