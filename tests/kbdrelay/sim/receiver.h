@@ -37,6 +37,7 @@ private:
     void serve();
     void onSignalled(Instance& instance);
     void remove(Instance* instance);
+    static bool alive(const Instance& instance);
 
     std::vector<std::string> names_;
     std::mutex mutex_;

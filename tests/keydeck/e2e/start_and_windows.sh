@@ -7,6 +7,9 @@ import_keymap
 mkdir -p "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
 wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 15000 >/dev/null
+# The control form appears before its load finishes; the forms after it
+# come once it is done.
+wt wait TPLAYER PLAYER 15000 >/dev/null
 check "control form exists" yes "$(has_window TSetupFrm "WIRELESS KEYBOARD SETUP")"
 check "application window exists" yes "$(has_window TApplication "WIRELESS KEYBOARD")"
 check "LED strip exists" yes "$(has_window TRFLed RFLed)"
