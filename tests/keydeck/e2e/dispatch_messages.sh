@@ -69,6 +69,10 @@ echo "-- a flood of hotkeys"
 # then a lock request behind them must still be answered.
 check "2000 hotkeys posted" 0 "$(wt post "${SETUP[@]}" 0x500 0x20 0 2000; echo $?)"
 start=$(date +%s)
+# On the 9x family the hook runs on the thread that gets the key, and the
+# Channel Setting window hidden above left no window active: a click gives
+# the desktop the keyboard, as a shell always has it on a real system.
+timeout 10 xdotool mousemove 500 300 click 1
 timeout 10 xdotool key Caps_Lock
 sleep 1
 for _ in $(seq 100); do
