@@ -10,7 +10,7 @@
 // add the decorated names as well.
 #define KEYHOOK_API extern "C"
 #else
-#define KEYHOOK_API extern "C" __declspec(dllimport)
+#define KEYHOOK_API extern "C" __attribute__((dllimport))
 #endif
 
 // Message posted to the window given to LoadHookProcedure: wParam is the

@@ -35,6 +35,13 @@ bool FormWindow::CreateForm(HINSTANCE instance, const char* className, const cha
 }
 
 LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    Paint(dc);
+    EndPaint(hwnd_, &ps);
+    return 0;
+  }
   return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 

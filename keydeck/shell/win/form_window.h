@@ -29,6 +29,8 @@ class FormWindow {
   bool CreateForm(HINSTANCE instance, const char* className, const char* title, DWORD style,
                   DWORD exStyle, int x, int y, int clientWidth, int clientHeight, HWND owner);
   virtual LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // Draws the client area; the base form has nothing to draw.
+  virtual void Paint(HDC) {}
 
   HWND hwnd_ = nullptr;
 

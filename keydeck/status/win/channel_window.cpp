@@ -53,13 +53,6 @@ void ChannelWindow::Paint(HDC dc) {
 
 LRESULT ChannelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
     case WM_CLOSE:
       Hide();  // the system menu's Close only hides the window
       return 0;

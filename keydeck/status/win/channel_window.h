@@ -21,9 +21,9 @@ class ChannelWindow final : public FormWindow {
 
  protected:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
   uint16_t languageId_ = 0;
 };
 

@@ -103,13 +103,6 @@ void LedWindow::MouseUp(int x, int y) {
 
 LRESULT LedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:

@@ -37,9 +37,9 @@ class LedWindow final : public FormWindow {
 
  protected:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
   void Repaint();
   void MouseUp(int x, int y);
 
