@@ -130,26 +130,29 @@ class Text:
         out = []
         for i, ch in enumerate(line):
             font = self.font_for(ch, where)
-            if self.direction == 'rtl':
-                if is_strong_ltr(ch):
-                    d = 'ltr'
-                elif is_rtl_char(ch):
-                    d = 'rtl'
-                else:  # a neutral between two left-to-right letters stays with them
-                    before = next((c for c in reversed(line[:i]) if not c.isspace()), '')
-                    after = next((c for c in line[i + 1:] if not c.isspace()), '')
-                    d = 'ltr' if ch.isspace() is False and is_strong_ltr(before) and is_strong_ltr(after) else 'rtl'
-            else:
+            d = self.direction
+            if d == 'rtl' and is_strong_ltr(ch):
                 d = 'ltr'
+            elif d == 'rtl' and not is_rtl_char(ch) and not ch.isspace():
+                # a neutral between two left-to-right letters stays with them
+                before = next((c for c in reversed(line[:i]) if not c.isspace()), '')
+                after = next((c for c in line[i + 1:] if not c.isspace()), '')
+                if is_strong_ltr(before) and is_strong_ltr(after):
+                    d = 'ltr'
             if out and out[-1][1] is font and out[-1][2] == d:
                 out[-1][0] += ch
             else:
                 out.append([ch, font, d])
         return [tuple(r) for r in out]
 
+    def _language(self, direction):
+        # A left-to-right run inside right-to-left text is Latin, not the
+        # text's language.
+        return self.language if direction == self.direction else None
+
     def _run_width(self, run):
         text, font, d = run
-        return font.getlength(text, direction=d, language=self.language if d == 'rtl' or self.direction == 'ltr' else None)
+        return font.getlength(text, direction=d, language=self._language(d))
 
     def width(self, line, where=''):
         return sum(self._run_width(r) for r in self.runs(line, where))
@@ -174,7 +177,7 @@ class Text:
         for (text, font, d), w in order:
             baseline = y + ascent
             draw.text((pos, baseline), text, font=font, fill=fill, anchor='ls', direction=d,
-                      language=self.language if d == 'rtl' or self.direction == 'ltr' else None)
+                      language=self._language(d))
             pos += w
         return total
 
@@ -255,10 +258,6 @@ def draw_id_button(d, cx, cy, r, small):
     d.text((cx, cy), 'ID', font=font, fill=WHITE, anchor='mm')
 
 
-def draw_callout(d, frm, to):
-    d.line((frm, to), fill=BUTTON, width=2)
-
-
 # ---- the Channel Setting picture ----
 
 def channel_picture(name, section):
@@ -276,6 +275,8 @@ def channel_picture(name, section):
     # headline band
     d.rectangle((0, 0, WIDTH, 46), fill=WARN)
     head, _ = layout_for(script, 24, True)
+    if head.width(section['warning'], where) > box:
+        raise SystemExit('%s: the headline is too long' % where)
     head.draw(d, left, 6, section['warning'], WHITE, 'center', box, where)
 
     # what is happening
@@ -286,13 +287,14 @@ def channel_picture(name, section):
         if len(lines) <= 2 or size <= 13:
             break
         size -= 1
+    if len(lines) > 2:
+        raise SystemExit('%s: the channel text takes more than two lines' % where)
     y = 54
     for line in lines:
         lay.draw(d, left, y, line, WARN, 'center', box, where)
         y += int(size * 1.5)
 
-    # the drawing: keyboard and mouse seen from above, the ID button under
-    # each shown beside it
+    # the drawing: keyboard and mouse seen from above
     top = 112
     kb_w, ms_w = 250, 62
     if rtl:  # the drawing reads from the right as well
@@ -313,8 +315,8 @@ def channel_picture(name, section):
     for (bx, by) in (kb_button, ms_button):
         d.ellipse((bx - 7, by - 7, bx + 7, by + 7), outline=BUTTON, width=2)
     callout = ((gap[0] + gap[1]) // 2, top + 50)
-    draw_callout(d, kb_button, callout)
-    draw_callout(d, ms_button, callout)
+    d.line((kb_button, callout), fill=BUTTON, width=2)
+    d.line((ms_button, callout), fill=BUTTON, width=2)
     draw_id_button(d, callout[0], callout[1], 17, 14)
     labels.draw(d, callout[0] - 62, top + 4, section['button'], BUTTON, 'center', 124, where)
 
