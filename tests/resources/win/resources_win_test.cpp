@@ -88,12 +88,6 @@ TEST(Strings, LoadStringAGivesTheBlocksOfThisCodePage) {
   }
 }
 
-TEST(Strings, SpanishBlockHoldsOnlyItsProductName) {
-  char buf[256];
-  EXPECT_GT(LoadStringA(Module(), 744, buf, sizeof buf), 0);
-  for (int row = 0; row < 44; ++row) EXPECT_EQ(0, LoadStringA(Module(), 700 + row, buf, sizeof buf)) << 700 + row;
-}
-
 // ---- pictures ----
 
 // The pixels of a bitmap as 32-bit 0x00RRGGBB, top row first.
