@@ -24,9 +24,13 @@
 //   list CLASS                     print "left top right bottom" of every visible
 //                                  top-level window of CLASS (e.g. "#32768", menus)
 //   key VK...                      press and release each virtual key (keybd_event)
+//   traydel CLASS TITLE ID         remove the window's notification-area icon ID,
+//                                  as a shell that goes away takes it along
+//   postreg CLASS TITLE NAME       post the registered message NAME ("TaskbarCreated")
 //   sleep MS                       wait
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -155,6 +159,21 @@ int Run(int argc, char** argv) {
         return 1;
       }
     return 0;
+  }
+  if (cmd == "traydel" && need(3)) {
+    HWND w = Find(argv[2], argv[3]);
+    if (!w) return 1;
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = w;
+    icon.uID = static_cast<UINT>(Number(argv[4]));
+    return Shell_NotifyIconA(NIM_DELETE, &icon) ? 0 : 1;
+  }
+  if (cmd == "postreg" && need(3)) {
+    HWND w = Find(argv[2], argv[3]);
+    const UINT message = RegisterWindowMessageA(argv[4]);
+    if (!w || !message) return 1;
+    return PostMessageA(w, message, 0, 0) ? 0 : 1;
   }
   if (cmd == "visible" && need(2)) {
     HWND w = Find(argv[2], argv[3]);
