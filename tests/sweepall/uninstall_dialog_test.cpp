@@ -235,26 +235,16 @@ TEST_F(Dialog, SilentStartAsksNothingAndShowsNothing) {
 }
 
 TEST_F(Dialog, SilentStartRunsTheOptionsThatWouldWaitForOk) {
-  for (const char* option : {"0", "4", "3", "5"}) {
+  for (const char* option : {"0", "4", "3"}) {
     SCOPED_TRACE(option);
     FakeSystem g;
     UninstallDialog d{g.platform};
-    g.registry.AddKey("HKLM\\System\\CurrentControlSet\\Enum");
     g.files.AddFile("s.ini", Script({"[x]", std::string("Option=") + option, "[R", "x.exe"}));
     d.Start("s.ini", true);
     EXPECT_EQ(g.programs.started, (Lines{"x.exe"}));
     EXPECT_TRUE(g.view.questions.empty());
     EXPECT_TRUE(g.view.closed);
-    EXPECT_FALSE(g.view.boxesTicked);
   }
-  // Option 5 still needs the right to change device security.
-  FakeSystem g;
-  UninstallDialog d{g.platform};
-  g.registry.AddKey("HKLM\\System\\CurrentControlSet\\Enum");
-  g.registry.Deny("HKLM\\System\\CurrentControlSet\\Enum", kWriteDac);
-  g.files.AddFile("s.ini", Script({"[x]", "Option=5", "[R", "x.exe"}));
-  d.Start("s.ini", true);
-  EXPECT_TRUE(g.programs.started.empty());
 }
 
 }  // namespace
