@@ -66,7 +66,9 @@ void UninstallDialog::ReadHeader() {
 
 void UninstallDialog::ActOnOption() {
   // A silent start can't wait for OK: the options that would wait run at once.
-  const int option = silent_ && (header_.option == 0 || header_.option == 4) ? 2 : header_.option;
+  const int o = header_.option;
+  const bool waitsForOk = o != 1 && o != 2 && o != 3 && o != 5;
+  const int option = silent_ && waitsForOk ? 2 : o;
   switch (option) {
     case 0:
       p_.view.AddStatusLine("Normal Uninstall !");

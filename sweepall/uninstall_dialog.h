@@ -27,8 +27,9 @@ class UninstallDialog {
 
   // Called while the dialog is created and not yet shown. Options 1, 2, 3
   // and 5 close it again through the view before it appears. A silent
-  // start asks nothing: the uninstall question counts as Yes, Options 0
-  // and 4 run at once as Option 2 does, and the run shows no boxes.
+  // start asks nothing: the uninstall question counts as Yes, the options
+  // that would wait for OK run at once as Option 2 does, and the run shows
+  // no boxes.
   void Start(const std::string& commandLine, bool silent = false);
   // "OK": runs the whole script again.
   void OnOk();

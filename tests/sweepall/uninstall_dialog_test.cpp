@@ -235,7 +235,7 @@ TEST_F(Dialog, SilentStartAsksNothingAndShowsNothing) {
 }
 
 TEST_F(Dialog, SilentStartRunsTheOptionsThatWouldWaitForOk) {
-  for (const char* option : {"0", "4", "3"}) {
+  for (const char* option : {"0", "4", "6", "3"}) {
     SCOPED_TRACE(option);
     FakeSystem g;
     UninstallDialog d{g.platform};
