@@ -70,9 +70,11 @@ snapshot() {  # NAME
 #    each start of the prefix's services (new dates, a volatile link);
 #  - MMDevices and winealsa.drv: the audio devices Wine registers the first
 #    time a program (Keydeck's mixer) uses sound;
+#  - HKCU\Console: the console settings Windows makes when a console
+#    program (the test's reg.exe) first runs, at no fixed moment;
 #  - wininit.bak: on the 9x family the start of Windows renames WININIT.INI
 #    to it once it has carried out the file operations listed there.
-ALLOWED='^[<>] f [0-9]+ \./sweepall\.log$|^> f [0-9]+ \./windows/wininit\.bak$|"DriverDateData"=|"SymbolicLinkValue"=|CurrentVersion\\\\MMDevices|Drivers\\\\winealsa\.drv'
+ALLOWED='^[<>] f [0-9]+ \./sweepall\.log$|^[<>] user\.reg\|\[Console[]\\]|^> f [0-9]+ \./windows/wininit\.bak$|"DriverDateData"=|"SymbolicLinkValue"=|CurrentVersion\\\\MMDevices|Drivers\\\\winealsa\.drv'
 
 # Prints the differences of two listings that the list above does not allow.
 differences() {  # BEFORE AFTER
