@@ -15,6 +15,8 @@ packages=(
   # the localised menus run under Wine in these locales (Wine takes its ANSI
   # code page from them)
   locales
+  # the Windows installer
+  nsis
 )
 locales_wanted=(de_DE ja_JP zh_TW)
 
