@@ -69,11 +69,11 @@ BUTTON = (230, 120, 0)
 _font_cache = {}
 
 
-def load_font(spec, size):
-    key = (spec, size)
+def load_font(face_ref, size):
+    key = (face_ref, size)
     if key not in _font_cache:
-        if isinstance(spec, tuple):  # a face of a collection, by family name
-            path, family = spec
+        if isinstance(face_ref, tuple):  # a face of a collection, by family name
+            path, family = face_ref
             for index in range(10):
                 font = ImageFont.truetype(path, size, index=index, layout_engine=ImageFont.Layout.RAQM)
                 if font.getname()[0] == family:
@@ -81,7 +81,7 @@ def load_font(spec, size):
             else:
                 raise SystemExit('no face %s in %s' % (family, path))
         else:
-            font = ImageFont.truetype(spec, size, layout_engine=ImageFont.Layout.RAQM)
+            font = ImageFont.truetype(face_ref, size, layout_engine=ImageFont.Layout.RAQM)
         _font_cache[key] = font
     return _font_cache[key]
 
@@ -222,7 +222,7 @@ def wrap(text_layout, text, breaking, width, where):
 
 def layout_for(script, size, bold):
     regular, heavy, direction, language, breaking = SCRIPTS[script]
-    fonts = [load_font(spec, size) for spec in (heavy if bold else regular)]
+    fonts = [load_font(face_ref, size) for face_ref in (heavy if bold else regular)]
     return Text(fonts, direction, language), breaking
 
 
