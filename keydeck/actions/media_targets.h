@@ -3,7 +3,42 @@
 // the built-in panel is done behind this interface.
 #pragma once
 
+#include <string>
+
 namespace kd {
+
+// What ScanDisc finds on the first CD-ROM drive that holds something.
+enum DiscKind { kDiscNothing = 0, kDiscAudioCd = 1, kDiscVideoCd = 2, kDiscData = 3 };
+struct DiscContent {
+  int Kind = kDiscNothing;
+  std::string FileName;  // at most 259 characters
+  std::string Folder;    // "E:" or "E:\MPEGAV"
+};
+
+class DiscScanner {
+ public:
+  virtual ~DiscScanner() = default;
+  virtual int ScanDisc(DiscContent* content) = 0;
+};
+
+// The built-in media panel as the media keys and the setup menu drive it:
+// its own button handlers, its device mode and its four options.
+class PanelControl {
+ public:
+  virtual ~PanelControl() = default;
+  virtual void BtPlayClick() = 0;
+  virtual void BtPauseClick() = 0;
+  virtual void BtStopClick() = 0;
+  virtual void BtNextClick() = 0;
+  virtual void BtPrevClick() = 0;
+  virtual void BtEjectClick() = 0;
+  virtual int Mode() = 0;  // 2 = playing
+  virtual void SetShowOnPlay(bool on) = 0;
+  // A check box set to a different state runs its click handler.
+  virtual void SetLoop(bool checked) = 0;
+  virtual void SetAutoPlay(bool checked) = 0;
+  virtual void SetFullScreen(bool on) = 0;
+};
 
 // Player choices of the media keys.
 enum PlayerChoice {
