@@ -23,6 +23,9 @@ inline constexpr const char* kDoorClosedCommand = "set cdaudio door closed";
 constexpr int kPanelWidth = 200;
 constexpr int kPanelHeight = 92;
 
+// The two device buttons MediaPlayerClick serves.
+enum class PlayerButton { Play, Pause };
+
 class MediaPanel final : public PanelControl {
  public:
   MediaPanel(MediaDevice& device, Drives& drives, PanelView& view);
@@ -50,8 +53,10 @@ class MediaPanel final : public PanelControl {
   void MainMouseMove(int x, int y, int windowLeft, int windowTop);
   void AutoPlayClick(bool checked);
   void LoopClick(bool checked);
-  // Button1: false when no device is open ("No MCI device open").
+  // Button1 sends the device's Previous command. False when no device is
+  // open: the form then shows "No MCI device open".
   bool Button1Click();
+  void MediaPlayerClick(PlayerButton button);
 
   int Mode() override;
   void SetShowOnPlay(bool on) override { showOnPlay_ = on; }
@@ -59,14 +64,16 @@ class MediaPanel final : public PanelControl {
   void SetAutoPlay(bool checked) override;
   void SetFullScreen(bool on) override { fullScreen_ = on; }
 
-  // Sources.
+  // Sources. PrepareSource is false when there is nothing to play or its
+  // open failed; the Open functions are false when the open failed, after
+  // showing the device's error text through the view.
   bool PrepareSource();
   int FindSourceDrive();
-  int CheckDrive(int drive);
+  int CheckDrive(int drive);  // -1 (no drive) reads no label and no files
   int FindCdDrive(int first);
-  void OpenCdSource();
-  void OpenVcdItem();
-  void OpenFileSource();
+  bool OpenCdSource();
+  bool OpenVcdItem();
+  bool OpenFileSource();
   void SetUpVideo();
   void ShowPosition();
   bool AtMediaEnd();
@@ -83,8 +90,24 @@ class MediaPanel final : public PanelControl {
   void SetFileName(const std::string& name) { fileName_ = name; }
   const std::string& VcdPrefix() const { return vcdPrefix_; }
   DeviceType Type() const { return type_; }
+  bool DeviceOpen() const { return deviceOpen_; }
 
  private:
+  // Play from the current position with the device's auto-rewind rule.
+  void PlayDevice();
+  // Closes what is open, then opens; on failure shows the error text.
+  bool OpenDevice(DeviceType type, TimeFormat format);
+  void StopAndCloseIfPlaying();
+  // Next (+1) and Previous (-1) of the buttons.
+  void StepTrack(int step);
+  // The device's Next and Previous: track steps in TMSF; off a CD,
+  // Previous goes to the start.
+  void DeviceNext();
+  void DevicePrevious();
+  void PlayOrSeek(uint32_t target);
+  // CD Forward and Backward: seconds within the track, frames 0.
+  void StepCdSeconds(int step);
+
   MediaDevice& device_;
   Drives& drives_;
   PanelView& view_;
@@ -95,6 +118,7 @@ class MediaPanel final : public PanelControl {
   bool autoPlay_ = true;  // the AutoPlay check box, checked at creation
   bool autoRewind_ = true;
   bool doorFlag_ = true;
+  bool deviceOpen_ = false;
   DeviceType type_ = DeviceType::Automatic;
   std::string fileName_;
   std::string vcdPrefix_ = "M:\\MPEGAV\\";
@@ -102,8 +126,20 @@ class MediaPanel final : public PanelControl {
   int dragY_ = 0;
 };
 
+// The first CD-ROM drive from index first (0 = A) up to Z, or -1.
+int FindCdDrive(Drives& drives, int first);
+
 // The disc probe Media Player's start uses (not the panel's own).
 int ScanDrive(Drives& drives, int drive, DiscContent* content);
 int ScanDisc(Drives& drives, DiscContent* content);
+
+class DriveDiscScanner final : public DiscScanner {
+ public:
+  explicit DriveDiscScanner(Drives& drives) : drives_(drives) {}
+  int ScanDisc(DiscContent* content) override { return kd::ScanDisc(drives_, content); }
+
+ private:
+  Drives& drives_;
+};
 
 }  // namespace kd
