@@ -1,10 +1,10 @@
-// Fakes of the media panel's seams: a scripted MCI device that records the
-// commands it is sent, drives with discs, and a view that keeps what it
-// shows. One shared log holds the device commands in order.
+// Fakes of the media panel's seams: a scripted MCI device that logs the
+// commands it is sent, drives holding discs, and a view keeping what it shows.
 #pragma once
 
 #include <cctype>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,9 +12,10 @@
 
 namespace kd::test {
 
-inline std::string Pos(uint32_t p) {  // "T4 2:00" in TMSF, the number otherwise
-  return "T" + std::to_string(TmsfTrack(p)) + " " + std::to_string(TmsfMinutes(p)) + ":" +
-         (TmsfSeconds(p) < 10 ? "0" : "") + std::to_string(TmsfSeconds(p));
+inline std::string Pos(uint32_t p) {  // TMSF as "T4 2:05"
+  const uint32_t s = TmsfSeconds(p);
+  return "T" + std::to_string(TmsfTrack(p)) + " " + std::to_string(TmsfMinutes(p)) +
+         (s < 10 ? ":0" : ":") + std::to_string(s);
 }
 
 class FakeDevice : public MediaDevice {
@@ -22,55 +23,42 @@ class FakeDevice : public MediaDevice {
   static constexpr uint32_t kNotOpen = 263, kNoMedia = 276;
   std::vector<std::string> log;
   bool open = false;
-  int mode = kModeNotReady;    // read while open
-  uint32_t openError = 0;      // what the next Open fails with
-  uint32_t position = 0, length = 0;
+  int mode = kModeNotReady;  // read while open
+  uint32_t openError = 0, position = 0, length = 0;
   std::vector<uint32_t> trackLengths;  // MSF, track 1 first
   TimeFormat format = TimeFormat::Frames;
-  std::string element;
 
   uint32_t Open(DeviceType type, const std::string& name) override {
-    log.push_back(std::string("open ") + (type == DeviceType::CdAudio ? "cdaudio " : "") + name);
-    if (openError) return error_ = openError;
-    open = true, element = name, mode = kModeStopped, position = 0;
-    return error_ = 0;
+    log.push_back((type == DeviceType::CdAudio ? "open cdaudio " : "open ") + name);
+    if (!openError) open = true, mode = kModeStopped, position = 0;
+    return error_ = openError;
   }
   uint32_t Close() override {
     if (open) log.push_back("close");
     open = false;
     return error_ = 0;
   }
-  uint32_t SetTimeFormat(TimeFormat f) override { format = f; return Done(); }
-  uint32_t Play() override { return Playing("play"); }
-  uint32_t PlayFrom(uint32_t p) override {
-    position = p;
-    return Playing("play from " + Text(p));
-  }
-  uint32_t Stop() override { return Command("stop", kModeStopped); }
-  uint32_t Pause() override { return Command("pause", kModePaused); }
-  uint32_t Resume() override { return Playing("resume"); }
-  uint32_t Seek(uint32_t p) override {
-    if (open && (format == TimeFormat::Tmsf || p <= length)) position = p;
-    return Command("seek " + Text(p), kModeStopped);
-  }
+  uint32_t SetTimeFormat(TimeFormat f) override { format = f; return Status(0); }
+  uint32_t Play() override { return Run("play", kModePlaying); }
+  uint32_t PlayFrom(uint32_t p) override { return Run("play from " + Text(p), kModePlaying, p); }
+  uint32_t Stop() override { return Run("stop", kModeStopped); }
+  uint32_t Pause() override { return Run("pause", kModePaused); }
+  uint32_t Resume() override { return Run("resume", kModePlaying); }
+  uint32_t Seek(uint32_t p) override { return Run("seek " + Text(p), kModeStopped, p); }
   uint32_t SeekToStart() override {
-    if (open) position = format == TimeFormat::Tmsf ? Tmsf(1, 0, 0) : 0;
-    return Command("seek start", kModeStopped);
+    return Run("seek start", kModeStopped, format == TimeFormat::Tmsf ? Tmsf(1, 0, 0) : 0);
   }
   int Mode() override { return open ? mode : kModeNotReady; }
   uint32_t Position() override { return Status(position); }
   uint32_t Length() override { return Status(length); }
   uint32_t Tracks() override { return Status(static_cast<uint32_t>(trackLengths.size())); }
-  uint32_t TrackStart(uint32_t track) override { return Status(Tmsf(track, 0, 0)); }
+  uint32_t TrackStart(uint32_t t) override { return Status(Tmsf(t, 0, 0)); }
   uint32_t TrackLength(uint32_t t) override {
     return Status(t >= 1 && t <= trackLengths.size() ? trackLengths[t - 1] : 0);
   }
-  void SetDisplayWindow(uintptr_t window) override {
-    log.push_back("window " + std::to_string(window));
-  }
+  void SetDisplayWindow(uintptr_t w) override { log.push_back("window " + std::to_string(w)); }
   void SetDisplayRect(int l, int t, int w, int h) override {
-    log.push_back("rect " + std::to_string(l) + "," + std::to_string(t) + " " +
-                  std::to_string(w) + "x" + std::to_string(h));
+    log.push_back("rect " + std::to_string(l + t) + " " + std::to_string(w) + "x" + std::to_string(h));
   }
   uint32_t LastError() const override { return error_; }
   std::string ErrorText(uint32_t code) override {
@@ -80,52 +68,39 @@ class FakeDevice : public MediaDevice {
 
  private:
   uint32_t error_ = 0;
-  std::string Text(uint32_t p) const {
-    return format == TimeFormat::Tmsf ? Pos(p) : std::to_string(p);
-  }
-  uint32_t Done() { return error_ = open ? 0 : kNotOpen; }
-  uint32_t Status(uint32_t value) { return Done() ? 0 : value; }
-  uint32_t Command(const std::string& text, int after) {
+  std::string Text(uint32_t p) const { return format == TimeFormat::Tmsf ? Pos(p) : std::to_string(p); }
+  uint32_t Status(uint32_t value) { return (error_ = open ? 0 : kNotOpen) ? 0 : value; }
+  uint32_t Run(const std::string& text, int after, std::optional<uint32_t> to = {}) {
     log.push_back(text);
-    if (Done() == 0 && mode != kModeOpen) mode = after;
-    return error_;
-  }
-  uint32_t Playing(const std::string& text) {
-    log.push_back(text);
-    if (Done() == 0 && mode == kModeOpen) error_ = kNoMedia;  // door open
-    if (error_ == 0) mode = kModePlaying;
+    error_ = !open ? kNotOpen : mode == kModeOpen ? kNoMedia : 0;  // door open: no medium
+    if (!error_) mode = after, position = to.value_or(position);
     return error_;
   }
 };
 
-// Drives by letter; a disc is its label and files by folder ("" = root).
+// Drives by capital letter; a disc's files by folder in capitals ("" = root).
 class FakeDrives : public Drives {
  public:
   struct Disc {
     int type = kDriveCdRom;
     std::string label;
-    std::map<std::string, std::vector<std::string>> files;  // folder in capitals
+    std::map<std::string, std::vector<std::string>> files;
   };
-  std::map<char, Disc> drives;  // by capital letter
-  std::vector<std::string> asked;
+  std::map<char, Disc> drives;
+  std::vector<std::string> asked;  // labels and listings, as passed
 
-  int DriveType(const std::string& root) override {
-    const Disc* disc = Find(root);
-    return disc ? disc->type : 1;  // DRIVE_NO_ROOT_DIR
-  }
+  int DriveType(const std::string& root) override { return Find(root) ? Find(root)->type : 1; }
   std::string VolumeLabel(const std::string& root) override {
     asked.push_back("label " + root);
-    const Disc* disc = Find(root);
-    return disc ? disc->label : std::string();
+    return Find(root) ? Find(root)->label : std::string();
   }
   std::vector<std::string> PlainFiles(const std::string& pattern) override {
     asked.push_back("files " + pattern);
-    const Disc* disc = Find(pattern);
-    std::string folder = pattern.substr(3, pattern.size() - 3 - 3);  // "x:\" ... "*.*"
+    std::string folder = pattern.substr(3, pattern.size() - 6);  // between "x:\" and "*.*"
     if (!folder.empty()) folder.pop_back();
     for (char& c : folder) c = static_cast<char>(toupper(c));
-    if (!disc || !disc->files.count(folder)) return {};
-    return disc->files.at(folder);
+    const Disc* disc = Find(pattern);
+    return disc && disc->files.count(folder) ? disc->files.at(folder) : std::vector<std::string>{};
   }
 
  private:
@@ -137,14 +112,10 @@ class FakeDrives : public Drives {
 
 class FakeView : public PanelView {
  public:
-  std::string display = kInitialDisplay, mediaName = "CD", length = "Total Length: 00";
-  std::vector<std::string> items;
-  int index = -1;
-  std::string listText;
+  std::string display = kInitialDisplay, mediaName = "CD", length, listText, seekRange;
+  std::vector<std::string> items, moves, errors;
+  int index = -1, seekPos = 0;
   bool timer = false, visible = false, video = false, focusDummy = false;
-  std::string seekRange;
-  int seekPos = 0;
-  std::vector<std::string> moves, errors;
 
   void SetDisplay(const std::string& t) override { display = t; }
   void SetMediaName(const std::string& t) override { mediaName = t; }
@@ -172,6 +143,8 @@ class FakeView : public PanelView {
   int ScreenWidth() override { return 1024; }
   int ScreenHeight() override { return 768; }
   void ShowError(const std::string& t) override { errors.push_back(t); }
+  // The four text controls at a glance.
+  std::string Texts() const { return display + " | " + mediaName + " | " + length + " | " + listText; }
 };
 
 }  // namespace kd::test
