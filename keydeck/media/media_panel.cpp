@@ -11,8 +11,8 @@ namespace kd {
 namespace {
 
 constexpr uint32_t kFrameStep = 1000;  // Forward and Backward on frames
-constexpr int kSecondStep = 10;    // Forward and Backward on a CD track
-constexpr int kDragGrid = 10;      // pixels
+constexpr int kSecondStep = 10;        // Forward and Backward on a CD track
+constexpr int kDragGrid = 10;          // pixels
 const char* const kNotReady = "Not Ready";
 
 template <typename... Args>
