@@ -125,10 +125,24 @@ bool SetupForm::LoadAndApply() {
   osd.Font.Color = s.FontColor;
   osd.Font.CharSet = s.FontCharSet;
   osd.Enabled = menu_.IsChecked("Enable1");
+  actions_.Panel().Control().SetFullScreen(s.FullScreen);
   ActionEngine& engine = actions_.Engine();
   engine.SetPlayer(s.Player);
   engine.SetLanguageId(language_.LanguageId());
+  TellHookActingKeys();
   return true;
+}
+
+void SetupForm::TellHookActingKeys() {
+  // Keys that would do nothing here (a media key without a player, a key
+  // without a row) keep their meaning for the rest of the system.
+  const ActionEngine& engine = actions_.Engine();
+  const KeyCodeSet acting = ActingKeyCodes(store_.Current().Hotkeys, [&](int row) {
+    int32_t function = 0;
+    if (!EntryFunction(row, &function)) function = 0;
+    return FunctionActs(function, engine.Player());
+  });
+  SetActingKeys(acting.data());
 }
 
 void SetupForm::Timer2Timer() {
@@ -224,14 +238,17 @@ void SetupForm::OnMenuItem(const std::string& name) {
     osd_->Enabled = menu_.Toggle(name);
     return;
   }
+  // The media panel's options: the item's new mark goes to the panel (a
+  // check box set to a different state runs its click handler there).
+  PanelControl& panel = actions_.Panel().Control();
   if (name == "FullScreen") {
     store_.Current().FullScreen = menu_.Toggle(name);
+    panel.SetFullScreen(store_.Current().FullScreen);
     return;
   }
-  if (name == "CDPanel" || name == "Loop" || name == "AutoPlay") {
-    menu_.Toggle(name);
-    return;
-  }
+  if (name == "CDPanel") return panel.SetShowOnPlay(menu_.Toggle(name));
+  if (name == "Loop") return panel.SetLoop(menu_.Toggle(name));
+  if (name == "AutoPlay") return panel.SetAutoPlay(menu_.Toggle(name));
   if (name == "BDefault") return DefaultClick(true);
   if (name == "EDefault") return DefaultClick(false);
   if (name == "BCustom" || name == "ECustom") {
@@ -278,6 +295,7 @@ void SetupForm::DefaultClick(bool browser) {
   entry.Caption = browser ? "WWW" : "Email";
   engine.SetEntry(row, entry);
   store_.SaveSettings();
+  TellHookActingKeys();
 }
 
 void SetupForm::ChooseFileForRow(int row) {
@@ -304,6 +322,7 @@ void SetupForm::ChooseFileForRow(int row) {
   }
   engine.SetEntry(row, entry);
   store_.SaveSettings();
+  TellHookActingKeys();
 }
 
 // ---- Dispatch targets ----
@@ -321,6 +340,7 @@ bool SetupForm::RunEntry(int row) { return actions_.Engine().RunEntry(row); }
 std::string SetupForm::OsdCaption() const { return actions_.Engine().OsdCaption(); }
 uint32_t SetupForm::MasterVolume() { return actions_.Engine().MasterVolume(); }
 void SetupForm::MediaStop() { actions_.Engine().MediaStop(); }
+void SetupForm::PlayInsertedDisc() { actions_.Engine().PlayInsertedDisc(); }
 void SetupForm::ShowOsdText(const std::string& text) { osd_->ShowOsdText(text); }
 void SetupForm::ShowVolumeBar(int level) { osd_->ShowVolumeBar(level); }
 
@@ -353,7 +373,18 @@ bool SetupForm::GetEntry(int index, HotkeyRow* row) const {
   return true;
 }
 
-void SetupForm::WriteMciExtension() { WriteProfileStringA("mci extensions", "dat", "MPEGVideo"); }
+void SetupForm::WriteMciExtension() {
+  WriteProfileStringA("mci extensions", "dat", "MPEGVideo");
+  // The NT family's MCI reads its extension list from the registry: Windows
+  // maps the win.ini section there, Wine does not. Without the entry a
+  // video-CD file opens as CD audio. A refused write (no rights) is left be.
+  common::ScopedKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions", 0,
+                      nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) == ERROR_SUCCESS) {
+    static const char kDevice[] = "MPEGVideo";
+    RegSetValueExA(key.get(), "dat", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDevice), sizeof kDevice);
+  }
+}
 
 void SetupForm::ApplyOsdLocation(int32_t msgLoc) {
   osd_->SetLocation(msgLoc, screen_.Width(), screen_.Height());

@@ -45,6 +45,7 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
 
  private:
   bool LoadAndApply();
+  void TellHookActingKeys();
   void FormDestroy();
   void OnMenuItem(const std::string& name);
   void Font1Click();
@@ -58,6 +59,7 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
   std::string OsdCaption() const override;
   uint32_t MasterVolume() override;
   void MediaStop() override;
+  void PlayInsertedDisc() override;
   void ShowOsdText(const std::string& text) override;
   void ShowVolumeBar(int level) override;
   void ShowChannelSetting() override;
