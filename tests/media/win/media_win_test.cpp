@@ -203,6 +203,28 @@ TEST_F(MediaDeviceTest, CdAudioOpensOnTheAudioCdDrive) {
   EXPECT_EQ(0u, device.Close());
 }
 
+TEST_F(MediaDeviceTest, VideoCdEntryPlaysThroughMpegVideo) {
+  // Keydeck's settings load maps "dat" to the MPEG device, as here: Wine's
+  // MCI reads the registry's list only; without it the file opens as CD audio.
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                                           "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions",
+                                           0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+  RegSetValueExA(key, "dat", 0, REG_SZ, reinterpret_cast<const BYTE*>("MPEGVideo"), 10);
+  RegCloseKey(key);
+  ASSERT_EQ(0u, device.Open(DeviceType::Automatic, "e:\\MPEGAV\\AVSEQ01.DAT"))
+      << device.ErrorText(device.LastError());
+  EXPECT_EQ(0u, device.SetTimeFormat(TimeFormat::Frames));
+  EXPECT_EQ(kModeStopped, device.Mode());
+  const uint32_t length = device.Length();
+  ASSERT_EQ(0u, device.Play()) << device.ErrorText(device.LastError());
+  EXPECT_EQ(kModePlaying, device.Mode());
+  notify.Pump(1500);
+  const uint32_t position = device.Position();
+  EXPECT_GT(position, 0u) << "length " << length;
+  EXPECT_EQ(0u, device.Stop());
+}
+
 TEST(DrivesTest, DriveTypesAndVolumeLabels) {
   WinDrives drives;
   EXPECT_EQ(5, drives.DriveType("d:\\"));
