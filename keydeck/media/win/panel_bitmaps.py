@@ -44,15 +44,23 @@ def tri(x0, y0, x1, y1, x2, y2):
 def rect(x0, y0, x1, y1):
     return ("poly", [(x0, y0), (x1, y0), (x1, y1), (x0, y1)])
 
-# Symbols centred on the button faces (all 17 pixels high).
+def mirror(width, shapes):
+    """The shapes flipped left to right on a face `width` pixels wide."""
+    return [(kind, [(width - x, y) for x, y in pts]) for kind, pts in shapes]
+
+# Symbols on the button faces (all 17 pixels high). Vertical edges lie on
+# whole pixel coordinates, so that no pixel centre sits on one and a
+# mirrored pair of buttons gets mirrored pixels.
+FORWARD = [tri(6, 3.5, 6, 13.5, 15, 8.5), tri(15, 3.5, 15, 13.5, 24, 8.5)]
+NEXT = [tri(9, 3.5, 9, 13.5, 19, 8.5), rect(19, 4, 21, 13)]
 BUTTONS = [
     ("Play", 49, [tri(20, 3.5, 20, 13.5, 30, 8.5)]),
     ("Pause", 33, [rect(11, 4, 15, 13), rect(18, 4, 22, 13)]),
     ("Stop", 33, [rect(12, 4, 21, 13)]),
-    ("Prev", 29, [rect(8, 4, 10, 13), tri(20, 3.5, 20, 13.5, 10, 8.5)]),
-    ("Backward", 29, [tri(14.5, 3.5, 14.5, 13.5, 6, 8.5), tri(23, 3.5, 23, 13.5, 14.5, 8.5)]),
-    ("Forward", 29, [tri(6, 3.5, 6, 13.5, 14.5, 8.5), tri(14.5, 3.5, 14.5, 13.5, 23, 8.5)]),
-    ("Next", 29, [tri(9, 3.5, 9, 13.5, 19, 8.5), rect(19, 4, 21, 13)]),
+    ("Prev", 29, mirror(29, NEXT)),
+    ("Backward", 29, mirror(29, FORWARD)),
+    ("Forward", 29, FORWARD),
+    ("Next", 29, NEXT),
     ("Eject", 21, [tri(4, 10, 17, 10, 10.5, 3), rect(4, 12, 17, 14)]),
 ]
 
