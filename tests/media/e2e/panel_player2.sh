@@ -3,7 +3,8 @@
 # key shows the panel at the top right playing the first entry with a
 # running display; the Loop box decides whether an entry starts again at its
 # end; Stop hides and clears the panel; two Ejects say "OPEN" then
-# "UNKNOWN"; a swapped disc with no video CD makes Play try the remembered
+# "UNKNOWN"; AutoPlay's "/p D:\" copy plays the disc in the panel, a plain
+# "/p" does not; a swapped disc with no video CD makes Play try the remembered
 # entry as a file.
 source "$KD_SRC/tests/keydeck/e2e/lib.sh"
 source "$KD_SRC/tests/media/e2e/media_lib.sh"
@@ -113,6 +114,17 @@ check "stop hides the panel" hidden "$(wt visible "$panel" -)"
 check "stop resets the display" "[00]00:00" "$(text $ID_DISPLAY)"
 check "stop clears the list" "" "$(wt items "$panel" - $ID_PLAYLIST | tr '\n' ' ')"
 check "stop clears the list's text" "" "$(text $ID_PLAYLIST)"
+
+# ---- AutoPlay: the copy Windows starts for an inserted disc ----
+check "the \"/p D:\\\" copy ends by itself" 0 "$(keydeck_once "$KD_RUN/work" /p 'D:\')"
+wt waitvisible "$panel" - 10000 >/dev/null
+check "AutoPlay's /p with a drive plays the disc in the panel" "visible VCD" \
+  "$(wt visible "$panel" -) $(text $ID_MEDIANAME)"
+post_key $KEY_STOP
+wt waithidden "$panel" - 10000 >/dev/null
+check "a plain /p plays nothing" 0 "$(keydeck_once "$KD_RUN/work" /p)"
+sleep 1
+check "and leaves the panel hidden" hidden "$(wt visible "$panel" -)"
 
 # ---- Eject twice ----
 post_key $KEY_EJECT
