@@ -15,6 +15,8 @@ constexpr int kLastDrive = 25;      // Z:
 constexpr int kSeekRange = 20000;   // frames either way
 constexpr int kSeekStep = 100;
 constexpr std::size_t kMaxFileName = 259;  // DiscContent's 260-byte buffer
+constexpr std::size_t kMaxPath = 259;      // the longest path the ANSI file calls take
+constexpr uint32_t kFileNotFound = 275;    // MCIERR_FILE_NOT_FOUND
 const char* const kAudioCdLabel = "Audio CD";  // compared with case
 
 bool IsDrive(int drive) { return drive >= 0 && drive <= kLastDrive; }
@@ -107,7 +109,10 @@ bool MediaPanel::OpenDevice(DeviceType type, TimeFormat format) {
   if (deviceOpen_) device_.Close();
   deviceOpen_ = false;
   type_ = type;
-  const uint32_t error = device_.Open(type, fileName_);
+  // A longer path (a long entry name after the prefix) names no file the
+  // system can open; it is refused here rather than handed to the drivers.
+  const uint32_t error =
+      fileName_.size() > kMaxPath ? kFileNotFound : device_.Open(type, fileName_);
   if (error != 0) {
     view_.ShowError(device_.ErrorText(error));
     return false;

@@ -222,10 +222,17 @@ TEST_F(PanelTest, SwappedDiscs) {
   drives.drives['E'] = {kDriveCdRom, "AUDIO CD", {}};  // case counts
   EXPECT_EQ(panel.CheckDrive(4), kSourceFile);
   EXPECT_EQ(ScanDrive(drives, 4, nullptr), kDiscNothing);
-  drives.drives['E'].files["MPEGAV"] = {std::string(300, 'x')};
+  drives.drives['E'].files["MPEGAV"] = {std::string(255, 'x')};
   DiscContent disc;
   EXPECT_EQ(ScanDrive(drives, 4, &disc), kDiscVideoCd);
-  EXPECT_EQ(disc.FileName.size(), 259u);  // DiscContent's buffer
+  EXPECT_EQ(disc.FileName.size(), 255u);
+  drives.drives['E'].files["MPEGAV"][0] += "yyyyy";  // past DiscContent's buffer
+  ScanDrive(drives, 4, &disc);
+  EXPECT_EQ(disc.FileName.size(), 259u);
+  Sent();
+  panel.BtPlayClick();  // prefix and name exceed a path: refused before the device
+  EXPECT_EQ(Sent(), "window 0");
+  EXPECT_EQ(view.errors.size(), 2u);
 }
 
 TEST_F(PanelTest, DragMovesOnATenPixelGrid) {
