@@ -59,12 +59,56 @@ uint32_t ExtraKeyFilter::PressCount(uint8_t code, const KeyEvent& event) {
   return h.Repeats;
 }
 
+void ActingCodes::Set(const uint8_t* flags) {
+  if (!flags) {
+    known_.store(false);
+    return;
+  }
+  for (std::size_t w = 0; w < words_.size(); ++w) {
+    uint32_t bits = 0;
+    for (unsigned b = 0; b < 32; ++b)
+      if (flags[w * 32 + b] != 0) bits |= 1u << b;
+    words_[w].store(bits);
+  }
+  known_.store(true);
+}
+
+bool ActingCodes::Acts(uint8_t code) const {
+  if (!known_.load()) return true;
+  return (words_[code / 32].load() >> (code % 32) & 1u) != 0;
+}
+
+void OwnKeys::Expect(uint8_t virtualKey, bool up, uint32_t nowMs) {
+  Pending& p = pending_[virtualKey];
+  if (nowMs - p.SinceMs > kOwnKeyWaitMs) p = Pending{};
+  uint8_t& count = up ? p.Ups : p.Downs;
+  if (count < 0xFF) ++count;
+  p.SinceMs = nowMs;
+}
+
+bool OwnKeys::Claim(const KeyEvent& event) {
+  Pending& p = pending_[event.VirtualKey & 0xFF];
+  if (p.Downs == 0 && p.Ups == 0) return false;
+  const int32_t age = static_cast<int32_t>(event.TimeMs - p.SinceMs);
+  if (age < 0) return false;  // a key from before the announcement
+  if (age > static_cast<int32_t>(kOwnKeyWaitMs)) {
+    p = Pending{};  // announced but never seen: stale
+    return false;
+  }
+  uint8_t& count = event.Up ? p.Ups : p.Downs;
+  if (count == 0) return false;
+  --count;
+  return true;
+}
+
 HookDecision ExtraKeyFilter::OnKey(const KeyEvent& event) {
   HookDecision d;
   // Keys that software synthesizes (Keydeck itself taps media keys for some
   // players and any key for a parameter row) go on to the system unseen:
-  // reporting them back would loop.
+  // reporting them back would loop. The low-level hook knows them by their
+  // injected flag, the classic hook only by Keydeck's announcement.
   if (event.Injected) return d;
+  if (own_.Claim(event)) return d;
 
   uint8_t code = 0;
   bool channel = false;
@@ -75,6 +119,7 @@ HookDecision ExtraKeyFilter::OnKey(const KeyEvent& event) {
     code = MakeCodeForVirtualKey(event.VirtualKey);
   }
   if (code == 0) return d;  // ordinary typing
+  if (!acting_.Acts(code)) return d;  // the system's own meaning stays
 
   d.Swallow = true;
   if (event.Up) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <span>
 
@@ -56,6 +57,44 @@ bool UsesClassicHook(uint32_t windowsVersion);
 // bit 30 and the transition (set for a release) in bit 31.
 KeyEvent ClassicHookEvent(uint32_t virtualKey, uint32_t lParam, uint32_t timeMs);
 
+// The make codes Keydeck acts on. A key of the table whose code is not
+// among them passes to the system unreported, so that the system's own
+// meaning of the key (a media key for the focused player) stays. Until
+// Keydeck gives a set, every code acts. Set and read from different
+// threads (and, for the classic hook, processes), one word at a time.
+class ActingCodes {
+ public:
+  // flags: 256 entries, non-zero = acts; nullptr: every code acts again.
+  void Set(const uint8_t* flags);
+  bool Acts(uint8_t code) const;
+
+ private:
+  std::array<std::atomic<uint32_t>, 8> words_{};
+  std::atomic<bool> known_{false};
+};
+
+// Keys that Keydeck is about to synthesize, announced just before each
+// one. The classic hook has no injected flag, so without this list
+// Keydeck's own media-key tap came back as a hotkey and tapped again. An
+// announcement that no key follows within kOwnKeyWaitMs is forgotten, so
+// that a later press of the same key is not mistaken for Keydeck's.
+constexpr uint32_t kOwnKeyWaitMs = 2000;
+
+class OwnKeys {
+ public:
+  void Expect(uint8_t virtualKey, bool up, uint32_t nowMs);
+  // True (and the announcement used up) when the event is an announced key.
+  bool Claim(const KeyEvent& event);
+
+ private:
+  struct Pending {
+    uint8_t Downs = 0;
+    uint8_t Ups = 0;
+    uint32_t SinceMs = 0;
+  };
+  std::array<Pending, 256> pending_{};
+};
+
 struct HookDecision {
   bool Post = false;     // post 0x500 with WParam/LParam
   uint32_t WParam = 0;
@@ -68,6 +107,10 @@ class ExtraKeyFilter {
   HookDecision OnKey(const KeyEvent& event);
   // Forgets held keys; used when the hook is (re)installed.
   void Reset();
+  void SetActingCodes(const uint8_t* flags) { acting_.Set(flags); }
+  void ExpectOwnKey(uint8_t virtualKey, bool up, uint32_t nowMs) {
+    own_.Expect(virtualKey, up, nowMs);
+  }
 
  private:
   struct Held {
@@ -77,6 +120,8 @@ class ExtraKeyFilter {
   };
   uint32_t PressCount(uint8_t code, const KeyEvent& event);
   std::array<Held, 256> held_{};
+  ActingCodes acting_;
+  OwnKeys own_;
 };
 
 // Lock bits as GetNUMLock returns them: bit 0 Scroll, 1 Num, 2 Caps.

@@ -1,5 +1,5 @@
 // keyhook.dll: the keyboard hook that turns a multimedia keyboard's extra
-// keys into posted 0x500 messages for Keydeck. Load-time linked; the three
+// keys into posted 0x500 messages for Keydeck. Load-time linked; the
 // exports are undecorated stdcall names.
 #pragma once
 
@@ -30,3 +30,15 @@ KEYHOOK_API BOOL WINAPI UnLoadHookProcedure(void);
 
 // Keyboard lock state: bit 0 Scroll Lock, bit 1 Num Lock, bit 2 Caps Lock.
 KEYHOOK_API int WINAPI GetNUMLock(void);
+
+// The make codes Keydeck acts on: `acting` holds 256 entries, non-zero for
+// a code that acts. The table's other keys then pass to the system
+// unreported, with their usual meaning. nullptr: every code acts (the
+// state before the first call). Always TRUE.
+KEYHOOK_API BOOL WINAPI SetActingKeys(const BYTE* acting);
+
+// Called by Keydeck just before it synthesizes a key (up FALSE for the
+// press, TRUE for the release), so that the key is not reported back as a
+// hotkey. The low-level hook knows such keys by their injected flag; the
+// classic hook of the 9x family has no such flag and uses this.
+KEYHOOK_API void WINAPI AnnounceOwnKey(UINT virtualKey, BOOL up);

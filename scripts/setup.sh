@@ -9,6 +9,9 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick procps util-linux
+  python3 ffmpeg
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+  gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
   # keydeck.exe's pictures are drawn at build time: Pillow with raqm for
   # right-to-left text, and fonts for every script of the pictures
   python3-pil libraqm0 fonts-noto-core fonts-noto-cjk fonts-dejavu-core

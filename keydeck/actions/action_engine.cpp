@@ -58,6 +58,12 @@ ActionEngine::ActionEngine(const ActionServices& services)
 
   commandPrompt_ = windowsDir_ + (NtPlatform() ? "\\system32\\cmd.exe c:" : "\\command.com");
   languageId_ = sys_.System.UserDefaultLangId();
+
+  media_.CdPlayerCommand = cdPlayerCommand_;
+  media_.Mp3Command = mp3Command_;
+  media_.OsMajor = version_.Major();
+  media_.OsMinor = version_.Minor();
+  media_.OsBuild = version_.Build();
 }
 
 void ActionEngine::ClearEntries() { count_ = 0; }
@@ -270,8 +276,9 @@ void ActionEngine::RegisterCdAutoPlay() {
       sys_.Reg.ReadText(RegRoot::ClassesRoot, kAudioCdPlayCommandKey, "").value_or("");
   if (media_.Player == kPlayerPanel) {
     const std::string program = sys_.System.ProgramPath();
-    // Without its own path the command would start nothing.
-    if (!program.empty()) WriteCdAutoPlay(current, program + kAutoPlayArguments);
+    // Without its own path the command would start nothing. The path is
+    // quoted: unquoted, "C:\Program Files\..." would run "C:\Program".
+    if (!program.empty()) WriteCdAutoPlay(current, "\"" + program + "\"" + kAutoPlayArguments);
   } else if (media_.Player == kPlayerCdAutoPlay) {
     WriteCdAutoPlay(current, cdPlayerCommand_);
     // Registered once per start; the media keys then drive the CD application.
@@ -284,6 +291,24 @@ void ActionEngine::WriteCdAutoPlay(const std::string& current, const std::string
   // (no rights to the machine's classes) is not reported.
   if (current != wanted)
     sys_.Reg.WriteText(RegRoot::ClassesRoot, kAudioCdPlayCommandKey, "", wanted);
+}
+
+void ActionEngine::PlayInsertedDisc() {
+  if (busy_) return;
+  sys_.Media.PanelPlay(media_);
+}
+
+bool FunctionActs(int32_t code, int player) {
+  const bool external = player == kPlayerCdApp || player == kPlayerPanel || player == kPlayerWinamp;
+  switch (code) {
+    case 8:
+    case 9: return external || player == kPlayerMediaPlayerDisc;
+    case 10: return external || player == kPlayerMediaPlayerDisc || player == kPlayerSystemKeys;
+    case 11:
+    case 12:
+    case 13: return external || player == kPlayerSystemKeys;
+    default: return true;  // eject (16) acts on the panel whatever the player
+  }
 }
 
 void ActionEngine::MediaPlay() { sys_.Media.MediaPlay(media_); }

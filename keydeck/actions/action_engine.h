@@ -42,9 +42,15 @@ inline constexpr const char* kMyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002
 inline constexpr const char* kDefaultHelpFile = "D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp";
 // The command Windows runs when an audio CD is inserted (default value).
 inline constexpr const char* kAudioCdPlayCommandKey = "AudioCD\\shell\\play\\command";
-// Appended to Keydeck's own path: the copy Windows starts passes "/p" on
-// to the running instance instead of running a second one.
+// Appended to Keydeck's own quoted path: the copy Windows starts passes
+// "/p" with the disc's drive on to the running instance, whose panel then
+// plays it.
 inline constexpr const char* kAutoPlayArguments = " /p %1";
+
+// Whether a function code does something beyond showing its caption with
+// this player choice: a media code for a player that has no target for it
+// drives nothing. Every other code counts as acting.
+bool FunctionActs(int32_t code, int player);
 
 class ActionEngine {
  public:
@@ -81,6 +87,9 @@ class ActionEngine {
   int Player() const { return media_.Player; }
   bool Playing() const { return media_.Playing; }
   MediaState& Media() { return media_; }
+  // An audio CD inserted while the AutoPlay command points at Keydeck: the
+  // panel plays it. Refused, like a hotkey, while an action runs.
+  void PlayInsertedDisc();
   // Points the audio-CD AutoPlay command at the chosen player: Keydeck
   // itself for the panel (2), the Windows CD Player for 4, which then acts
   // as 1. Writes only a changed command; a missing key changes nothing.

@@ -63,6 +63,8 @@ class Desktop {
   virtual ~Desktop() = default;
   // A top-level window of this class exists (any title).
   virtual bool ClassWindowExists(const std::string& className) = 0;
+  // The first top-level window of this class (any title); 0 when none.
+  virtual WindowRef FindClassWindow(const std::string& className) = 0;
   virtual WindowRef DesktopWindow() = 0;
   virtual WindowRef ForegroundWindow() = 0;
   virtual void Post(WindowRef window, uint32_t message, uint32_t wParam, uint32_t lParam) = 0;
@@ -72,6 +74,14 @@ class Desktop {
   virtual void Show(WindowRef window, int showCommand) = 0;
   virtual void BringToForeground(WindowRef window) = 0;
   virtual void Wait(unsigned milliseconds) = 0;
+};
+
+// A message box with an OK button and the system's default caption; returns
+// when it is closed.
+class AlertBox {
+ public:
+  virtual ~AlertBox() = default;
+  virtual void Show(const std::string& text) = 0;
 };
 
 // Synthesized key strokes, by virtual key.

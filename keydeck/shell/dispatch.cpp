@@ -31,6 +31,10 @@ bool Dispatcher::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam,
     case kWmKdReload:
       targets_.ReloadSettings();  // a failed reload keeps the previous settings
       return true;
+    case kWmKdPlayDisc:
+      // The panel finds the disc itself, on the first drive holding one.
+      targets_.PlayInsertedDisc();
+      return true;
     case kWmKdMenu:
       OnMenuRequest(lParam, menu);
       return false;

@@ -34,10 +34,12 @@ void MenuHandlers::Click(const std::string& name) {
     return;
   }
   // The OSD switch: the mark is the switch (bound to the OSD).
-  if (name == "Enable1" || name == "CDPanel" || name == "Loop" || name == "AutoPlay") {
+  if (name == "Enable1") {
     menu_.Toggle(name);
     return;
   }
+  if (name == "CDPanel" || name == "Loop" || name == "AutoPlay")
+    return services_.SetPanelOption(name, menu_.Toggle(name));
   if (name == "FullScreen") return services_.SetFullScreen(menu_.Toggle(name));
   if (name == "Led") return services_.LedClick();
   if (name == "Exit1") return services_.Exit1Click();

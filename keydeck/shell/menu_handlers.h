@@ -32,6 +32,9 @@ class MenuServices {
   virtual void SetOsdPlace(int msgLoc) = 0;
   // The media panel's full-screen flag.
   virtual void SetFullScreen(bool on) = 0;
+  // The media panel's other options by item name (CDPanel, Loop,
+  // AutoPlay) with the item's new mark.
+  virtual void SetPanelOption(const std::string& name, bool on) = 0;
   // The LED strip's Led item (the strip keeps that mark).
   virtual void LedClick() = 0;
   // Exit1Click: confirm and end.

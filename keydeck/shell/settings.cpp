@@ -187,4 +187,20 @@ void SettingsStore::SaveSettings() {
   }
 }
 
+KeyCodeSet ActingKeyCodes(const HotkeyTable& table, const std::function<bool(int row)>& rowActs) {
+  KeyCodeSet acting{};
+  for (uint8_t channel : {0x5A, 0x62, 0xDA, 0xE2}) acting[channel] = 1;
+  std::array<bool, 256> decided{};
+  const int count = table.HotkeyCount < kMaxHotkeys ? table.HotkeyCount : kMaxHotkeys;
+  for (int row = 0; row < count; ++row) {
+    const uint32_t code = table.ScanCode[row];
+    // A code beyond a byte never arrives; a later row with a code already
+    // seen is never run.
+    if (code > 0xFF || decided[code]) continue;
+    decided[code] = true;
+    if (rowActs(row)) acting[code] = 1;
+  }
+  return acting;
+}
+
 }  // namespace kd

@@ -4,7 +4,9 @@
 // SettingsServices, so that the load runs unchanged against fakes.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "keydeck/shell/hotkey_table.h"
@@ -87,6 +89,15 @@ class SettingsStore {
   OsdFont& font_;
   Settings settings_;
 };
+
+// The key codes (wParam of 0x500) that Keydeck acts on, as the keyboard
+// hook takes them: entry c non-zero when code c acts. A code acts when the
+// first row with that code (the one the dispatch runs) does something:
+// rowActs(row) decides. The channel keys and their releases always act
+// (they show and hide Channel Setting). The hook passes the rest to the
+// system.
+using KeyCodeSet = std::array<uint8_t, 256>;
+KeyCodeSet ActingKeyCodes(const HotkeyTable& table, const std::function<bool(int row)>& rowActs);
 
 // Path of the write side's key for the model M: "\SOFTWARE\Tessaro\M\Default".
 std::string WriteSideDefaultPath(const std::string& model);

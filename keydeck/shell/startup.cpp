@@ -15,12 +15,32 @@ std::string CommandTail(const std::string& commandLine) {
   return commandLine.substr(i);
 }
 
+char AutoPlayDrive(const std::string& tail) {
+  if (tail.size() < 2 || tail[0] != '/' || tail[1] != 'p') return 0;
+  std::size_t i = 2;
+  while (i < tail.size() && (tail[i] == ' ' || tail[i] == '\t')) ++i;
+  if (i < tail.size() && tail[i] == '"') ++i;
+  if (i + 1 >= tail.size() || tail[i + 1] != ':') return 0;
+  const char letter = tail[i];
+  if (letter >= 'a' && letter <= 'z') return static_cast<char>(letter - 'a' + 'A');
+  return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
 StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes) {
   if (!tail.empty() && tail[0] == '/') {
     uint32_t message = 0;
+    uintptr_t wParam = 1;
     if (tail.size() >= 2) {
       switch (tail[1]) {
-        case 'p': message = kWmKdLocks; break;
+        case 'p':
+          // A drive after it: AutoPlay started this copy for an inserted disc.
+          if (const char drive = AutoPlayDrive(tail)) {
+            message = kWmKdPlayDisc;
+            wParam = static_cast<unsigned char>(drive);
+          } else {
+            message = kWmKdLocks;
+          }
+          break;
         case 'q': message = kWmQuit; break;
         case 'u': message = kWmKdReload; break;
         default: break;
@@ -28,7 +48,7 @@ StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBox
     }
     if (message != 0) {
       const WindowId running = windows.FindTopLevel(kSetupFrmClass, kSetupFrmTitle);
-      if (running != 0) windows.Post(running, message, message == kWmQuit ? 0 : 1, 0);
+      if (running != 0) windows.Post(running, message, message == kWmQuit ? 0 : wParam, 0);
     }
     return StartKind::RemoteCall;
   }

@@ -25,6 +25,11 @@ enum class StartKind {
 // the name may be quoted.
 std::string CommandTail(const std::string& commandLine);
 
+// The drive letter (upper case) of "/p" followed by a drive, as the audio-CD
+// AutoPlay command passes it (D:\, perhaps quoted); 0 for a plain "/p" or
+// anything else after it.
+char AutoPlayDrive(const std::string& tail);
+
 // Handles a "/" command (posting to the running copy when there is one)
 // or the single-instance test. Call before this process creates windows.
 StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes);

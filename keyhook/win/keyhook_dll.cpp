@@ -289,6 +289,22 @@ KEYHOOK_API int WINAPI GetNUMLock(void) {
                    : g_lockBits.load();
 }
 
+// The filter that decides: the classic hook's is shared by every process.
+static keyhook::ExtraKeyFilter& ActiveFilter() { return g_classic ? g_sharedFilter : g_filter; }
+
+KEYHOOK_API BOOL WINAPI SetActingKeys(const BYTE* acting) {
+  // The set is read word by word as the hook runs; no lock needed.
+  ActiveFilter().SetActingCodes(acting);
+  return TRUE;
+}
+
+KEYHOOK_API void WINAPI AnnounceOwnKey(UINT virtualKey, BOOL up) {
+  // The low-level hook tells Keydeck's keys by their injected flag.
+  if (!g_classic) return;
+  SharedLock lock;
+  g_sharedFilter.ExpectOwnKey(static_cast<uint8_t>(virtualKey & 0xFF), up != FALSE, GetTickCount());
+}
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;

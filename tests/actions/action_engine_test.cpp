@@ -535,7 +535,7 @@ TEST(EngineMediaTest, DirectMediaCallsActOnTheCurrentPlayer) {
 // ---- audio-CD AutoPlay registration ---------------------------------------
 
 const char* const kPlayCommandKey = "AudioCD\\shell\\play\\command";
-const char* const kPanelCommand = "C:\\Program Files\\Keydeck\\Keydeck.exe /p %1";
+const char* const kPanelCommand = "\"C:\\Program Files\\Keydeck\\Keydeck.exe\" /p %1";
 const char* const kXpCdPlayer = "C:\\WINDOWS\\system32\\cdplayer.exe /play ";
 
 // What the fake registry logs for a write of the command.
@@ -577,9 +577,11 @@ TEST(EngineAutoPlayTest, EqualCommandIsNotWrittenAgain) {
 
 TEST(EngineAutoPlayTest, ComparisonIsExactAndCaseSensitive) {
   const char* const nearly[] = {
-      "c:\\program files\\keydeck\\keydeck.exe /p %1",   // case only
-      "C:\\Program Files\\Keydeck\\Keydeck.exe /p %1 ",  // trailing space
-      "C:\\Program Files\\Keydeck\\Keydeck.exe /P %1",
+      "\"c:\\program files\\keydeck\\keydeck.exe\" /p %1",   // case only
+      "\"C:\\Program Files\\Keydeck\\Keydeck.exe\" /p %1 ",  // trailing space
+      "\"C:\\Program Files\\Keydeck\\Keydeck.exe\" /P %1",
+      // As written before the path was quoted: rewritten once.
+      "C:\\Program Files\\Keydeck\\Keydeck.exe /p %1",
       ""};
   for (const char* current : nearly) {
     AutoPlayRig rig(2, current);

@@ -122,7 +122,11 @@ class FakeDesktop : public Desktop {
  public:
   explicit FakeDesktop(CallLog& log) : log_(log) {}
   bool ClassWindowExists(const std::string& className) override {
-    return classes.count(className) > 0;
+    return classes.count(className) > 0 || classWindows.count(className) > 0;
+  }
+  WindowRef FindClassWindow(const std::string& className) override {
+    auto it = classWindows.find(className);
+    return it == classWindows.end() ? 0 : it->second;
   }
   WindowRef DesktopWindow() override { return desktop; }
   WindowRef ForegroundWindow() override { return foreground; }
@@ -141,6 +145,7 @@ class FakeDesktop : public Desktop {
   void Wait(unsigned milliseconds) override { log_.push_back("Wait " + std::to_string(milliseconds)); }
 
   std::set<std::string> classes;
+  std::map<std::string, WindowRef> classWindows;  // found by FindClassWindow
   WindowRef desktop = 0x10;
   WindowRef foreground = 0;
   std::vector<TopWindow> windows;
@@ -236,6 +241,7 @@ class FakeMedia : public MediaTargets {
     Log("Winamp " + std::to_string(command), s);
   }
   void PlayDiscInMediaPlayer() override { log_.push_back("PlayDisc"); }
+  void PanelPlay(MediaState& s) override { Log("PanelPlay", s); }
   void PanelNext() override { log_.push_back("PanelNext"); }
   void PanelPrevious() override { log_.push_back("PanelPrev"); }
   void PanelEject() override { log_.push_back("PanelEject"); }

@@ -38,6 +38,7 @@ class RecordingTargets : public DispatchTargets {
     return Volume;
   }
   void MediaStop() override { Calls.push_back("MediaStop"); }
+  void PlayInsertedDisc() override { Calls.push_back("PlayDisc"); }
   void ShowOsdText(const std::string& text) override { Calls.push_back("Osd " + text); }
   void ShowVolumeBar(int level) override { Calls.push_back("Bar " + std::to_string(level)); }
   void ShowChannelSetting() override { Calls.push_back("ShowForm3"); }
@@ -215,6 +216,12 @@ TEST_F(DispatchTest, LockRequestPassesTheLowByte) {
 TEST_F(DispatchTest, ReloadIsHandledWhateverItsResult) {
   EXPECT_TRUE(Send(0x502, 1, 0));
   EXPECT_EQ(Calls({"Reload"}), Take());
+}
+
+TEST_F(DispatchTest, InsertedDiscPlaysWhateverTheDrive) {
+  EXPECT_TRUE(Send(0x503, 'D', 0));
+  EXPECT_TRUE(Send(0x503, 'Z', 0));
+  EXPECT_EQ(Calls({"PlayDisc", "PlayDisc"}), Take());
 }
 
 TEST_F(DispatchTest, MenuOpensOnlyOnRightButtonDown) {

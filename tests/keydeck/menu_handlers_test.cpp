@@ -44,6 +44,9 @@ class RecordingServices : public MenuServices {
   }
   void SetOsdPlace(int msgLoc) override { Calls.push_back("Place " + std::to_string(msgLoc)); }
   void SetFullScreen(bool on) override { Calls.push_back(std::string("FullScreen ") + (on ? "on" : "off")); }
+  void SetPanelOption(const std::string& name, bool on) override {
+    Calls.push_back(name + (on ? " on" : " off"));
+  }
   void LedClick() override { Calls.push_back("Led"); }
   void Exit1Click() override { Calls.push_back("Exit"); }
 };
@@ -142,7 +145,8 @@ TEST_F(MenuHandlersTest, TogglesAndTheirEffects) {
   h_.Click("CDPanel");
   h_.Click("Loop");
   h_.Click("AutoPlay");
-  EXPECT_EQ((Calls{"FullScreen on", "FullScreen off"}), s_.Calls);
+  EXPECT_EQ((Calls{"FullScreen on", "FullScreen off", "CDPanel off", "Loop on", "AutoPlay off"}),
+            s_.Calls);
   EXPECT_FALSE(menu_.IsChecked("CDPanel"));
   EXPECT_TRUE(menu_.IsChecked("Loop"));
   EXPECT_FALSE(menu_.IsChecked("AutoPlay"));

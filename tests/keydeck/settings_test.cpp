@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
 #include "keydeck/shell/reg_key.h"
 #include "tests/keydeck/fake_registry.h"
 #include "tests/keydeck/shell_fakes.h"
@@ -496,6 +499,44 @@ TEST_F(SettingsTest, ReloadAfterSaveRestoresTheReadSideFont) {
   ASSERT_TRUE(store_.LoadSettings());
   EXPECT_EQ("Tahoma", font_.FaceName);
   EXPECT_EQ("Tahoma", reg_.Text(kR2, "Font"));
+}
+
+
+// The codes the keyboard hook is told Keydeck acts on.
+TEST(ActingKeyCodes, FirstRowOfACodeDecidesAndChannelKeysAlwaysAct) {
+  HotkeyTable table;
+  const uint32_t codes[] = {0x6C, 0x22, 0x24, 0x22, 0x6C, 0x130, 0x19};
+  table.HotkeyCount = 7;
+  for (int i = 0; i < 7; ++i) table.ScanCode[i] = codes[i];
+  // Rows 1 (play/pause) and 2 (stop) drive nothing; the later 0x22 row would.
+  const std::set<int> idle = {1, 2, 4};
+  std::vector<int> asked;
+  const KeyCodeSet acting = ActingKeyCodes(table, [&](int row) {
+    asked.push_back(row);
+    return idle.count(row) == 0;
+  });
+  std::vector<int> set;
+  for (int c = 0; c < 256; ++c)
+    if (acting[c]) set.push_back(c);
+  EXPECT_EQ(set, (std::vector<int>{0x19, 0x5A, 0x62, 0x6C, 0xDA, 0xE2}));
+  EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 6})) << "one question per code that can arrive";
+}
+
+TEST(ActingKeyCodes, OnlyRowsBelowTheCountUpToThirty) {
+  HotkeyTable table;
+  for (int i = 0; i < kMaxHotkeys; ++i) table.ScanCode[i] = 0x80 + i;
+  table.HotkeyCount = 3;
+  KeyCodeSet acting = ActingKeyCodes(table, [](int) { return true; });
+  EXPECT_TRUE(acting[0x82]);
+  EXPECT_FALSE(acting[0x83]);
+  table.HotkeyCount = 40;  // never more than the table holds
+  acting = ActingKeyCodes(table, [](int row) { return row < kMaxHotkeys; });
+  EXPECT_TRUE(acting[0x80 + kMaxHotkeys - 1]);
+  table.HotkeyCount = 0;
+  acting = ActingKeyCodes(table, [](int) { return true; });
+  int count = 0;
+  for (uint8_t flag : acting) count += flag ? 1 : 0;
+  EXPECT_EQ(count, 4) << "the channel keys and their releases only";
 }
 
 }  // namespace

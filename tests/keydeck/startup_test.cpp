@@ -97,6 +97,33 @@ TEST_F(StartTest, CommandsReachTheRunningInstance) {
   EXPECT_TRUE(boxes_.Shown.empty());
 }
 
+TEST(AutoPlayDrive, ADriveAfterPIsTheInsertedDisc) {
+  EXPECT_EQ('D', AutoPlayDrive("/p D:\\"));
+  EXPECT_EQ('E', AutoPlayDrive("/p e:"));
+  EXPECT_EQ('F', AutoPlayDrive("/p \"F:\\\""));
+  EXPECT_EQ('G', AutoPlayDrive("/p\t  G:\\Track01.cda"));
+  // Not a drive: the plain "/p" of the lock lamps.
+  for (const char* tail : {"/p", "/p ", "/p %1", "/p D", "/p 1:", "/p :", "/q D:", "/P D:", "p D:"})
+    EXPECT_EQ(0, AutoPlayDrive(tail)) << tail;
+}
+
+TEST_F(StartTest, AutoPlayWithADriveAsksTheInstanceToPlay) {
+  AddRunningInstance();
+  const WindowId setupFrm = 2;
+  // What Windows runs for an inserted audio CD once the command is Keydeck's.
+  const std::string tail = CommandTail("\"C:\\Program Files\\Keydeck\\keydeck.exe\" /p D:\\");
+  EXPECT_EQ(StartKind::RemoteCall, DecideStart(tail, windows_, boxes_));
+  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p", windows_, boxes_));
+  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p x", windows_, boxes_));
+  const std::vector<PostRecord> expected = {
+      {setupFrm, 0x503, 'D', 0}, {setupFrm, 0x501, 1, 0}, {setupFrm, 0x501, 1, 0}};
+  EXPECT_EQ(expected, windows_.Posts);
+
+  FakeWindows none;
+  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p D:\\", none, boxes_)) << "never starts a copy";
+  EXPECT_TRUE(none.Posts.empty());
+}
+
 TEST_F(StartTest, OtherLettersAndUpperCasePostNothing) {
   AddRunningInstance();
   for (const char* tail : {"/P", "/Q", "/U", "/x", "/", "//p"})

@@ -2,6 +2,7 @@
 // press counts as auto-repeat, and what is left to the system.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 #include "keyhook/key_table.h"
@@ -175,6 +176,90 @@ TEST(ExtraKeyFilter, InjectedKeysAreNeitherReportedNorTaken) {
   press.Injected = true;
   f.OnKey(press);
   EXPECT_EQ(f.OnKey(Down(kVkMail, 150)).LParam, 0u);
+}
+
+TEST(ExtraKeyFilter, CodesKeydeckDoesNotActOnPassUnreported) {
+  ExtraKeyFilter f;
+  EXPECT_TRUE(f.OnKey(Down(0xB3, 0)).Swallow) << "before any set, every code acts";
+  f.OnKey(Up(0xB3, 5));
+  std::array<uint8_t, 256> acting{};
+  acting[0x6C] = 1;  // mail
+  acting[0x5A] = 1;  // channel key A
+  acting[0xFF] = 1;
+  f.SetActingCodes(acting.data());
+  for (bool up : {false, true}) {
+    KeyEvent play = Down(0xB3, 10);  // play/pause, code 0x22: not acting
+    play.Up = up;
+    const HookDecision d = f.OnKey(play);
+    EXPECT_FALSE(d.Post);
+    EXPECT_FALSE(d.Swallow) << "the system's own media key";
+  }
+  HookDecision d = f.OnKey(Down(kVkMail, 20));
+  EXPECT_TRUE(d.Post);
+  EXPECT_TRUE(d.Swallow);
+  EXPECT_TRUE(f.OnKey(Down(0, 30, 0x5A)).Post);
+  EXPECT_FALSE(f.OnKey(Down(0, 40, 0x62)).Swallow) << "channel key B has no flag";
+  f.SetActingCodes(nullptr);
+  EXPECT_TRUE(f.OnKey(Down(0xB3, 50)).Post) << "nullptr: every code acts again";
+}
+
+// Keydeck's own taps on the classic hook, which has no injected flag.
+KeyEvent Classic(uint32_t vk, bool up, uint32_t ms) {
+  return ClassicHookEvent(vk, (up ? 0xC0000001u : 0x00000001u), ms);
+}
+
+TEST(OwnKeys, AnnouncedTapPassesUnreportedOnce) {
+  ExtraKeyFilter f;
+  f.ExpectOwnKey(0xB3, false, 1000);
+  f.ExpectOwnKey(0xB3, true, 1000);
+  HookDecision d = f.OnKey(Classic(0xB3, false, 1010));
+  EXPECT_FALSE(d.Post) << "Keydeck's own play/pause tap must not come back";
+  EXPECT_FALSE(d.Swallow) << "it is meant for the system";
+  d = f.OnKey(Classic(0xB3, true, 1011));
+  EXPECT_FALSE(d.Post);
+  EXPECT_FALSE(d.Swallow);
+  // The next press is the user's again.
+  d = f.OnKey(Classic(0xB3, false, 1500));
+  EXPECT_TRUE(d.Post);
+  EXPECT_EQ(d.WParam, 0x22u);
+  EXPECT_EQ(d.LParam, 0u);
+}
+
+TEST(OwnKeys, PressAndReleaseAreCountedApart) {
+  ExtraKeyFilter f;
+  f.ExpectOwnKey(0xB2, true, 0);  // only a release announced
+  EXPECT_TRUE(f.OnKey(Classic(0xB2, false, 10)).Post) << "a press was not announced";
+  EXPECT_FALSE(f.OnKey(Classic(0xB2, true, 20)).Swallow);
+  // Two taps announced back to back.
+  for (int i = 0; i < 2; ++i) {
+    f.ExpectOwnKey(0xB0, false, 100);
+    f.ExpectOwnKey(0xB0, true, 100);
+  }
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(f.OnKey(Classic(0xB0, false, 110)).Post) << i;
+    EXPECT_FALSE(f.OnKey(Classic(0xB0, true, 111)).Post) << i;
+  }
+  EXPECT_TRUE(f.OnKey(Classic(0xB0, false, 120)).Post);
+  // Another key is not claimed by an announcement.
+  f.ExpectOwnKey(0xB1, false, 200);
+  EXPECT_TRUE(f.OnKey(Classic(0xB3, false, 210)).Post);
+}
+
+TEST(OwnKeys, AnnouncementThatNoKeyFollowsIsForgotten) {
+  ExtraKeyFilter f;
+  f.ExpectOwnKey(0xB3, false, 5000);
+  // The tap reached no hook; the user presses the key much later.
+  EXPECT_TRUE(f.OnKey(Classic(0xB3, false, 5000 + kOwnKeyWaitMs + 1)).Post);
+  f.OnKey(Classic(0xB3, true, 5000 + kOwnKeyWaitMs + 2));
+  EXPECT_TRUE(f.OnKey(Classic(0xB3, false, 5000 + kOwnKeyWaitMs + 3)).Post)
+      << "forgotten, not just skipped once";
+  // Within the wait, across the tick counter's wrap.
+  f.ExpectOwnKey(0xB3, false, 0xFFFFFF00u);
+  EXPECT_FALSE(f.OnKey(Classic(0xB3, false, 0x10)).Post);
+  // A key stamped before the announcement is not Keydeck's.
+  f.ExpectOwnKey(0xB2, false, 800);
+  EXPECT_TRUE(f.OnKey(Classic(0xB2, false, 790)).Post);
+  EXPECT_FALSE(f.OnKey(Classic(0xB2, false, 810)).Post) << "still waiting for its own";
 }
 
 TEST(ExtraKeyFilter, ResetForgetsHeldKeys) {

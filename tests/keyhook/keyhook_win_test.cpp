@@ -140,6 +140,7 @@ class KeyhookTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    SetActingKeys(nullptr);
     UnLoadHookProcedure();
     DestroyWindow(window_);
     Pump(50);
@@ -225,6 +226,33 @@ TEST_F(KeyhookTest, InjectedKeysGoToTheSystemUnreported) {
   ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
   ASSERT_TRUE(Fence());
   EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
+}
+
+TEST_F(KeyhookTest, KeysKeydeckDoesNotActOnReachTheFocusedWindowUnreported) {
+  BYTE acting[256] = {};
+  acting[kMailCode] = 1;
+  acting[kFenceCode] = 1;
+  EXPECT_TRUE(SetActingKeys(acting));
+  ASSERT_TRUE(Xdo("key XF86AudioPlay XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_MEDIA_PLAY_PAUSE); })) << Describe();
+  ASSERT_TRUE(Fence()) << Describe();
+  EXPECT_EQ(CountHotkeys(0x22), 0) << "play/pause is not Keydeck's\n" << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 1) << Describe();
+  EXPECT_FALSE(SawKeyDown(VK_LAUNCH_MAIL)) << "mail is still taken\n" << Describe();
+}
+
+TEST_F(KeyhookTest, AnnouncedOwnKeysAreNotReportedOnEitherFamily) {
+  // What Keydeck's key synthesis does for a media tap (Player 7).
+  AnnounceOwnKey(VK_LAUNCH_MAIL, FALSE);
+  keybd_event(VK_LAUNCH_MAIL, 0, KEYEVENTF_EXTENDEDKEY, 0);
+  AnnounceOwnKey(VK_LAUNCH_MAIL, TRUE);
+  keybd_event(VK_LAUNCH_MAIL, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+  ASSERT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
+  ASSERT_TRUE(Fence()) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 0) << Describe();
+  // A real press right after is reported again.
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  EXPECT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) == 1; })) << Describe();
 }
 
 TEST_F(KeyhookTest, HookKeepsPostingWhileTheCallerThreadIsBlocked) {

@@ -33,6 +33,15 @@
 //                                  as a shell that goes away takes it along
 //   postreg CLASS TITLE NAME       post the registered message NAME ("TaskbarCreated")
 //   sleep MS                       wait
+//   all CLASS TITLE                print "handle left top right bottom visible|hidden" of
+//                                  every top-level window that matches, hidden ones too
+//   ctext CLASS TITLE ID           print the text of the window's child control ID
+//                                  (WM_GETTEXT)
+//   items CLASS TITLE ID           print the items of the window's combo box ID, one a line
+//   click CLASS TITLE ID           post BM_CLICK to the window's button ID
+//   checked CLASS TITLE ID         print "checked" or "unchecked" for the button ID
+// CLASS may be "#HANDLE" (hexadecimal, as "all" prints it) to name one window; TITLE is
+// then ignored.
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
 #include <shellapi.h>
@@ -48,7 +57,39 @@ const char* AnyOr(const char* s) { return std::strcmp(s, "-") == 0 ? nullptr : s
 
 unsigned long Number(const char* s) { return std::strtoul(s, nullptr, 0); }
 
-HWND Find(const char* cls, const char* title) { return FindWindowA(AnyOr(cls), AnyOr(title)); }
+HWND Find(const char* cls, const char* title) {
+  if (cls[0] == '#') {
+    HWND w = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(cls + 1, nullptr, 16)));
+    return IsWindow(w) ? w : nullptr;
+  }
+  return FindWindowA(AnyOr(cls), AnyOr(title));
+}
+
+struct MatchAll {
+  const char* Class;
+  const char* Title;
+};
+
+BOOL CALLBACK PrintIfMatch(HWND window, LPARAM param) {
+  auto* match = reinterpret_cast<MatchAll*>(param);
+  char cls[64] = {};
+  char title[256] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  GetWindowTextA(window, title, sizeof title);
+  RECT r;
+  if ((!match->Class || std::strcmp(cls, match->Class) == 0) &&
+      (!match->Title || std::strcmp(title, match->Title) == 0) && GetWindowRect(window, &r))
+    std::printf("#%p %ld %ld %ld %ld %s\n", static_cast<void*>(window), r.left, r.top, r.right, r.bottom,
+                IsWindowVisible(window) ? "visible" : "hidden");
+  return TRUE;
+}
+
+// Another process's control: a message that cannot hang this helper.
+LRESULT SendTo(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<LRESULT>(result);
+}
 
 // Waits by sleeping in short steps: the windows belong to other processes,
 // so there is nothing of ours to wait on.
@@ -274,6 +315,41 @@ int Run(int argc, char** argv) {
       const BYTE scan = static_cast<BYTE>(MapVirtualKeyA(vk, 0));
       keybd_event(vk, scan, 0, 0);
       keybd_event(vk, scan, KEYEVENTF_KEYUP, 0);
+    }
+    return 0;
+  }
+  if (cmd == "all" && need(2)) {
+    MatchAll match{AnyOr(argv[2]), AnyOr(argv[3])};
+    EnumWindows(PrintIfMatch, reinterpret_cast<LPARAM>(&match));
+    return 0;
+  }
+  if ((cmd == "ctext" || cmd == "items" || cmd == "click" || cmd == "checked") && need(3)) {
+    HWND w = Find(argv[2], argv[3]);
+    HWND control = w ? GetDlgItem(w, static_cast<int>(Number(argv[4]))) : nullptr;
+    if (!control) return 1;
+    if (cmd == "ctext") {
+      char text[1024] = {};
+      SendTo(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+      std::printf("%s\n", text);
+    } else if (cmd == "items") {
+      const LRESULT count = SendTo(control, CB_GETCOUNT, 0, 0);
+      // Asked in UTF-16: Wine hands another process's ANSI item text over
+      // as wide characters, which an ANSI buffer cuts after one letter.
+      for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[512] = {};
+        char text[1024] = {};
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 5000, &length);
+        if (length < 512)
+          SendMessageTimeoutW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide),
+                              SMTO_ABORTIFHUNG, 5000, &length);
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        std::printf("%s\n", text);
+      }
+    } else if (cmd == "click") {
+      return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+    } else {
+      std::printf("%s\n", SendTo(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
     }
     return 0;
   }

@@ -2,7 +2,10 @@
 
 namespace kd {
 
-WinActions::WinActions() : endpointRoute_(kd::UsesEndpointVolume(system_.PackedVersion())) {
+WinActions::WinActions()
+    : media_(desktop_, starter_, registry_, alerts_),
+      endpointRoute_(kd::UsesEndpointVolume(system_.PackedVersion())) {
+  media_.SetPanel(&panel_.Control(), &panel_.Scanner());
   VolumeControl& volume =
       endpointRoute_ ? static_cast<VolumeControl&>(endpoint_) : static_cast<VolumeControl&>(mixer_);
   engine_ = std::make_unique<ActionEngine>(ActionServices{

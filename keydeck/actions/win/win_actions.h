@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "keydeck/actions/action_engine.h"
+#include "keydeck/actions/media_control.h"
 #include "keydeck/actions/win/win_services.h"
+#include "keydeck/media/win/win_media_panel.h"
 
 namespace kd {
 
@@ -25,6 +27,9 @@ class WinActions {
   void CloseMixer();
   bool MixerOpen() const { return mixer_.IsOpen(); }
   bool UsesEndpointVolume() const { return endpointRoute_; }
+  MediaControl& Media() { return media_; }
+  // The media panel the engine drives (TPLAYER with its TMovie).
+  WinMediaPanel& Panel() { return panel_; }
 
  private:
   WinRegistry registry_;
@@ -35,7 +40,10 @@ class WinActions {
   EndpointVolume endpoint_;
   WinPowerControl power_;
   WinSystemInfo system_;
-  NoMediaTargets media_;
+  // Created with the engine, hidden at the top right of the screen.
+  WinMediaPanel panel_;
+  WinAlertBox alerts_;
+  MediaControl media_;
   bool endpointRoute_;
   std::unique_ptr<ActionEngine> engine_;
 };

@@ -1,5 +1,7 @@
 #include "keydeck/actions/win/win_services.h"
 
+#include "keyhook/keyhook.h"
+
 namespace kd {
 
 namespace {
@@ -10,6 +12,10 @@ constexpr int kTextBuffer = 256;
 
 bool WinDesktop::ClassWindowExists(const std::string& className) {
   return FindWindowA(className.c_str(), nullptr) != nullptr;
+}
+
+WindowRef WinDesktop::FindClassWindow(const std::string& className) {
+  return AsRef(FindWindowA(className.c_str(), nullptr));
 }
 
 WindowRef WinDesktop::DesktopWindow() { return AsRef(GetDesktopWindow()); }
@@ -43,11 +49,17 @@ void WinDesktop::BringToForeground(WindowRef window) { SetForegroundWindow(AsWin
 
 void WinDesktop::Wait(unsigned milliseconds) { Sleep(milliseconds); }
 
+void WinAlertBox::Show(const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+}
+
 void WinKeySynth::KeyDown(uint8_t virtualKey) {
+  AnnounceOwnKey(virtualKey, FALSE);
   keybd_event(virtualKey, static_cast<BYTE>(MapVirtualKeyA(virtualKey, 0)), 0, 0);
 }
 
 void WinKeySynth::KeyUp(uint8_t virtualKey) {
+  AnnounceOwnKey(virtualKey, TRUE);
   keybd_event(virtualKey, static_cast<BYTE>(MapVirtualKeyA(virtualKey, 0)), KEYEVENTF_KEYUP, 0);
 }
 

@@ -35,6 +35,7 @@ class WinProgramStarter final : public ProgramStarter {
 class WinDesktop final : public Desktop {
  public:
   bool ClassWindowExists(const std::string& className) override;
+  WindowRef FindClassWindow(const std::string& className) override;
   WindowRef DesktopWindow() override;
   WindowRef ForegroundWindow() override;
   void Post(WindowRef window, uint32_t message, uint32_t wParam, uint32_t lParam) override;
@@ -45,8 +46,15 @@ class WinDesktop final : public Desktop {
   void Wait(unsigned milliseconds) override;
 };
 
+// MessageBoxA with MB_OK and no caption of its own (the system's default).
+class WinAlertBox final : public AlertBox {
+ public:
+  void Show(const std::string& text) override;
+};
+
 // keybd_event with the scan code from MapVirtualKeyA and never the
-// extended flag.
+// extended flag. Each key is announced to keyhook.dll first: its classic
+// hook (9x family) cannot tell synthesized keys from pressed ones.
 class WinKeySynth final : public KeySynth {
  public:
   void KeyDown(uint8_t virtualKey) override;

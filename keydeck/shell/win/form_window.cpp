@@ -15,8 +15,9 @@ FormWindow::~FormWindow() {
 }
 
 bool FormWindow::RegisterFormClass(HINSTANCE instance, const char* className, HBRUSH background,
-                                   HICON icon) {
+                                   HICON icon, UINT classStyle) {
   WNDCLASSA wc = {};
+  wc.style = classStyle;
   wc.lpfnWndProc = &FormWindow::Proc;
   wc.hInstance = instance;
   wc.lpszClassName = className;

@@ -20,9 +20,10 @@ class FormWindow {
     if (hwnd_) DestroyWindow(hwnd_);
   }
 
-  // Registers a window class whose windows are FormWindow objects.
+  // Registers a window class whose windows are FormWindow objects;
+  // classStyle adds class styles such as CS_DBLCLKS.
   static bool RegisterFormClass(HINSTANCE instance, const char* className, HBRUSH background,
-                                HICON icon);
+                                HICON icon, UINT classStyle = 0);
 
  protected:
   // Creates the window hidden; width and height are of the client area.

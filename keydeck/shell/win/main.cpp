@@ -9,6 +9,8 @@
 #include <string>
 
 #include "keydeck/actions/win/win_actions.h"
+#include "keydeck/media/win/movie_form.h"
+#include "keydeck/media/win/player_form.h"
 #include "keydeck/resources/resource.h"
 #include "keydeck/shell/language.h"
 #include "keydeck/shell/messages.h"
@@ -23,8 +25,7 @@
 namespace kd {
 namespace {
 
-// A form with nothing of its own yet: the application window and the two
-// media forms.
+// The application window: hidden, it owns every form.
 class PlainForm final : public FormWindow {
  public:
   bool Create(HINSTANCE instance, const char* className, const char* title, DWORD style, DWORD exStyle,
@@ -61,6 +62,7 @@ int RunKeydeck(HINSTANCE instance) {
                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, nullptr, nullptr),
           kApplicationClass);
   const HWND owner = application.Window();
+  actions.Panel().SetOwner(owner);
 
   LedWindow led;
   Require(led.Create(instance, owner), kRFLedClass);
@@ -72,14 +74,12 @@ int RunKeydeck(HINSTANCE instance) {
   ChannelWindow form3;
   Require(form3.Create(instance, owner, language.LanguageId()), "TForm3");
   setup.SetChannelWindow(&form3);
-  PlainForm movie;
-  Require(movie.Create(instance, "TMovie", "Movie", WS_POPUP | WS_CAPTION, 0, 329, 202, owner,
-                       static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))),
-          "TMovie");
-  PlainForm player;
-  Require(player.Create(instance, "TPLAYER", "PLAYER", WS_POPUP, WS_EX_TOPMOST, 200, 92, owner,
-                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
-          "TPLAYER");
+  // The start-up list's own Movie and PLAYER: real forms that nothing
+  // shows or drives (the engine's panel is the one in use).
+  MovieForm movie;
+  Require(movie.Create(instance, owner), "TMovie");
+  PlayerForm player(movie);
+  Require(player.Create(instance, owner, 0, 0), "TPLAYER");
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

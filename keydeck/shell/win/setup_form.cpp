@@ -117,11 +117,25 @@ void SetupForm::FormCreate() {
 bool SetupForm::LoadAndApply() {
   if (!store_.LoadSettings()) return false;
   const Settings& s = store_.Current();
+  actions_.Panel().Control().SetFullScreen(s.FullScreen);
   ActionEngine& engine = actions_.Engine();
   engine.SetPlayer(s.Player);
   engine.SetLanguageId(language_.LanguageId());
+  TellHookActingKeys();
   menuIcon_.Apply(s.MenuFlag, TrayTipText(language_.LanguageId(), strings_));
   return true;
+}
+
+void SetupForm::TellHookActingKeys() {
+  // Keys that would do nothing here (a media key without a player, a key
+  // without a row) keep their meaning for the rest of the system.
+  const ActionEngine& engine = actions_.Engine();
+  const KeyCodeSet acting = ActingKeyCodes(store_.Current().Hotkeys, [&](int row) {
+    int32_t function = 0;
+    if (!EntryFunction(row, &function)) function = 0;
+    return FunctionActs(function, engine.Player());
+  });
+  SetActingKeys(acting.data());
 }
 
 void SetupForm::Timer2Timer() {
@@ -241,11 +255,25 @@ void SetupForm::SetRow(int row, const HotkeyRow& entry) {
   engine.SetEntry(row, e);
 }
 
-void SetupForm::SaveSettings() { store_.SaveSettings(); }
+void SetupForm::SaveSettings() {
+  store_.SaveSettings();
+  TellHookActingKeys();  // a menu choice may have given a row its first action
+}
 bool SetupForm::ChooseOsdFont() { return RunOsdFontDialog(hwnd_, osd_->Font); }
 
 void SetupForm::SetOsdPlace(int msgLoc) { osd_->SetLocation(msgLoc, screen_.Width(), screen_.Height()); }
-void SetupForm::SetFullScreen(bool on) { store_.Current().FullScreen = on; }
+void SetupForm::SetFullScreen(bool on) {
+  store_.Current().FullScreen = on;
+  actions_.Panel().Control().SetFullScreen(on);
+}
+
+// A check box set to a different state runs its click handler there.
+void SetupForm::SetPanelOption(const std::string& name, bool on) {
+  PanelControl& panel = actions_.Panel().Control();
+  if (name == "CDPanel") panel.SetShowOnPlay(on);
+  if (name == "Loop") panel.SetLoop(on);
+  if (name == "AutoPlay") panel.SetAutoPlay(on);
+}
 void SetupForm::LedClick() { led_.Strip().LedClick(); }
 
 // ---- The menu's tray icon ----
@@ -272,6 +300,7 @@ bool SetupForm::RunEntry(int row) { return actions_.Engine().RunEntry(row); }
 std::string SetupForm::OsdCaption() const { return actions_.Engine().OsdCaption(); }
 uint32_t SetupForm::MasterVolume() { return actions_.Engine().MasterVolume(); }
 void SetupForm::MediaStop() { actions_.Engine().MediaStop(); }
+void SetupForm::PlayInsertedDisc() { actions_.Engine().PlayInsertedDisc(); }
 void SetupForm::ShowOsdText(const std::string& text) { osd_->ShowOsdText(text); }
 void SetupForm::ShowVolumeBar(int level) { osd_->ShowVolumeBar(level); }
 
@@ -304,7 +333,18 @@ bool SetupForm::GetEntry(int index, HotkeyRow* row) const {
   return true;
 }
 
-void SetupForm::WriteMciExtension() { WriteProfileStringA("mci extensions", "dat", "MPEGVideo"); }
+void SetupForm::WriteMciExtension() {
+  WriteProfileStringA("mci extensions", "dat", "MPEGVideo");
+  // The NT family's MCI reads its extension list from the registry: Windows
+  // maps the win.ini section there, Wine does not. Without the entry a
+  // video-CD file opens as CD audio. A refused write (no rights) is left be.
+  common::ScopedKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions", 0,
+                      nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) == ERROR_SUCCESS) {
+    static const char kDevice[] = "MPEGVideo";
+    RegSetValueExA(key.get(), "dat", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDevice), sizeof kDevice);
+  }
+}
 
 void SetupForm::ApplyOsdLocation(int32_t msgLoc) {
   osd_->SetLocation(msgLoc, screen_.Width(), screen_.Height());

@@ -50,6 +50,7 @@ class SetupForm final : public FormWindow,
 
  private:
   bool LoadAndApply();
+  void TellHookActingKeys();
   void FormDestroy();
 
   // DispatchTargets
@@ -58,6 +59,7 @@ class SetupForm final : public FormWindow,
   std::string OsdCaption() const override;
   uint32_t MasterVolume() override;
   void MediaStop() override;
+  void PlayInsertedDisc() override;
   void ShowOsdText(const std::string& text) override;
   void ShowVolumeBar(int level) override;
   void ShowChannelSetting() override;
@@ -86,6 +88,7 @@ class SetupForm final : public FormWindow,
   bool ChooseOsdFont() override;
   void SetOsdPlace(int msgLoc) override;
   void SetFullScreen(bool on) override;
+  void SetPanelOption(const std::string& name, bool on) override;
   void LedClick() override;
 
   // MenuIconShell

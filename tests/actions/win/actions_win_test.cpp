@@ -585,7 +585,7 @@ TEST_F(WinAutoPlayTest, PanelChoiceWritesThisProgramWithSlashP) {
   ActionEngine& engine = actions.Engine();
   engine.SetPlayer(2);
   engine.RegisterCdAutoPlay();
-  const std::string wanted = ThisProgram() + " /p %1";
+  const std::string wanted = "\"" + ThisProgram() + "\" /p %1";
   const RawValue v = ReadAudioCdCommand();
   std::printf("%s: status %ld, type %lu, size %lu, \"%s\"\n", VersionName().c_str(), v.status,
               v.type, v.size, v.text.c_str());
@@ -598,7 +598,7 @@ TEST_F(WinAutoPlayTest, PanelChoiceWritesThisProgramWithSlashP) {
 
 TEST_F(WinAutoPlayTest, EqualCommandIsLeftAsStored) {
   // Stored as REG_EXPAND_SZ: a rewrite would turn it into REG_SZ.
-  const std::string wanted = ThisProgram() + " /p %1";
+  const std::string wanted = "\"" + ThisProgram() + "\" /p %1";
   SetText(HKEY_CLASSES_ROOT, kAudioCdCommand, nullptr, wanted, REG_EXPAND_SZ);
   WinActions actions;
   actions.Engine().SetPlayer(2);

@@ -1,5 +1,5 @@
 # The settings load points the audio-CD AutoPlay command at the chosen
-# player: keydeck.exe itself with "/p %1" for the panel (2), the Windows CD
+# player: keydeck.exe itself (quoted) with "/p %1" for the panel (2), the Windows CD
 # Player for 4; with the command key missing it creates nothing.
 source "$(dirname "$0")/lib.sh"
 
@@ -41,7 +41,7 @@ echo "-- player 2: the panel"
 set_player 2
 set_command "$OTHER"
 run_once
-check "command starts keydeck.exe with /p" "$program /p %1" "$(command_value)"
+check "command starts the quoted keydeck.exe with /p" "\"$program\" /p %1" "$(command_value)"
 
 echo "-- player 4: the Windows CD Player"
 set_player 4

@@ -1,0 +1,59 @@
+// The media panel the action engine drives: its MCI device, the drives,
+// the TPLAYER and TMovie forms and the panel's logic, created together
+// (hidden, the panel at the top right of the screen). The media keys and
+// the setup menu reach it through Control(); Media Player's start probes
+// the discs through Scanner().
+#pragma once
+
+#include <windows.h>
+
+#include "keydeck/actions/media_targets.h"
+#include "keydeck/media/media_panel.h"
+#include "keydeck/media/win/movie_form.h"
+#include "keydeck/media/win/player_form.h"
+#include "keydeck/media/win/win_drives.h"
+#include "keydeck/media/win/win_media_device.h"
+
+namespace kd {
+
+class WinMediaPanel final : private PanelControl {
+ public:
+  // Throws std::runtime_error when a form cannot be created.
+  WinMediaPanel();
+  ~WinMediaPanel() override;
+  WinMediaPanel(const WinMediaPanel&) = delete;
+  WinMediaPanel& operator=(const WinMediaPanel&) = delete;
+
+  PanelControl& Control() { return *this; }
+  DiscScanner& Scanner() { return scanner_; }
+  MediaPanel& Panel() { return panel_; }
+  PlayerForm& Form() { return form_; }
+  MovieForm& Movie() { return movie_; }
+  WinMediaDevice& Device() { return device_; }
+  // The application window that owns both forms once it exists.
+  void SetOwner(HWND owner);
+
+ private:
+  // PanelControl: the panel's own handlers; the option setters also keep
+  // the hidden check boxes showing the panel's options.
+  void BtPlayClick() override { panel_.BtPlayClick(); }
+  void BtPauseClick() override { panel_.BtPauseClick(); }
+  void BtStopClick() override { panel_.BtStopClick(); }
+  void BtNextClick() override { panel_.BtNextClick(); }
+  void BtPrevClick() override { panel_.BtPrevClick(); }
+  void BtEjectClick() override { panel_.BtEjectClick(); }
+  int Mode() override { return panel_.Mode(); }
+  void SetShowOnPlay(bool on) override { panel_.SetShowOnPlay(on); }
+  void SetLoop(bool checked) override;
+  void SetAutoPlay(bool checked) override;
+  void SetFullScreen(bool on) override { panel_.SetFullScreen(on); }
+
+  WinMediaDevice device_;
+  WinDrives drives_;
+  DriveDiscScanner scanner_{drives_};
+  MovieForm movie_;
+  PlayerForm form_{movie_};
+  MediaPanel panel_{device_, drives_, form_};
+};
+
+}  // namespace kd
