@@ -40,8 +40,8 @@
 //   items CLASS TITLE ID           print the items of the window's combo box ID, one a line
 //   click CLASS TITLE ID           post BM_CLICK to the window's button ID
 //   checked CLASS TITLE ID         print "checked" or "unchecked" for the button ID
-// CLASS may be "#HANDLE" (hexadecimal, as "all" prints it) to name one window; TITLE is
-// then ignored.
+// CLASS may be "#HANDLE" (eight hexadecimal digits, as "all" prints it) to name one
+// window; TITLE is then ignored. Shorter "#NNNNN" names stay class atoms ("#32768" menus).
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
 #include <shellapi.h>
@@ -58,7 +58,7 @@ const char* AnyOr(const char* s) { return std::strcmp(s, "-") == 0 ? nullptr : s
 unsigned long Number(const char* s) { return std::strtoul(s, nullptr, 0); }
 
 HWND Find(const char* cls, const char* title) {
-  if (cls[0] == '#') {
+  if (cls[0] == '#' && std::strlen(cls) == 9) {
     HWND w = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(cls + 1, nullptr, 16)));
     return IsWindow(w) ? w : nullptr;
   }
