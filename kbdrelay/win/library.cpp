@@ -26,6 +26,8 @@ constexpr Variant kVariant = Variant::Kbdrelay;
 
 constexpr char kWindowClass[] = "USBHIDClass";
 constexpr char kWindowName[] = "HIDRELAYKEYMSG";
+constexpr UINT_PTR kFlushTimer = 1;
+constexpr UINT kFlushPeriodMs = 10;
 
 struct Library {
     HINSTANCE instance = nullptr;
@@ -54,8 +56,15 @@ LRESULT CALLBACK hiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         PostQuitMessage(0);
         return 0;
     case kReaderMessage:
-        library.devices.relay(static_cast<std::uint32_t>(wParam),
-                              static_cast<std::uint32_t>(lParam));
+        // A refused word is kept; a timer (which takes no place in the
+        // queue) posts it once the application has made room.
+        if (!library.devices.relay(static_cast<std::uint32_t>(wParam),
+                                   static_cast<std::uint32_t>(lParam)))
+            SetTimer(window, kFlushTimer, kFlushPeriodMs, nullptr);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kFlushTimer && library.devices.flushPending())
+            KillTimer(window, kFlushTimer);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
