@@ -321,7 +321,10 @@ void DeviceSet::onRemoval(const char* name, std::size_t nameLength)
 
 bool DeviceSet::relay(std::uint32_t wParam, std::uint32_t lParam)
 {
-    if (pendingCount_ == 0 && poster_.post(appWindow_, appMessage_, wParam, lParam))
+    // Kept words go first, here and not only on the flush timer: a timer
+    // message comes only once the queue holds no posted message, which a
+    // steady stream of reports never leaves it.
+    if (flushPending() && poster_.post(appWindow_, appMessage_, wParam, lParam))
         return true;
     if (pendingCount_ < kPendingWords) {
         pending_[(pendingHead_ + pendingCount_) % kPendingWords] = {wParam, lParam};

@@ -62,9 +62,9 @@ public:
     // WM_DEVICECHANGE on the hidden window. broadcast is the message's
     // lParam (a broadcast header) and may be null.
     void onDeviceChange(std::uint32_t wParam, const void* broadcast);
-    // Message 0x501 on the hidden window. False when the application's
-    // queue refused the word: it is kept, behind any kept before, for
-    // flushPending (words arriving meanwhile queue up behind it).
+    // Message 0x501 on the hidden window: posts the words kept before, then
+    // this one. False when the application's queue refused a word: the
+    // rest are kept in order for flushPending or the next relay.
     bool relay(std::uint32_t wParam, std::uint32_t lParam);
     // Posts the kept words in order; false while some remain.
     bool flushPending();
