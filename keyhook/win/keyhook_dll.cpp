@@ -122,20 +122,28 @@ class SharedLock {
   SharedLock() {
     // One handle per process, opened on first use and kept: the procedure
     // runs in every process that gets a key.
+    // Without a mutex (the name taken by another kind of object) keys are
+    // still reported, unguarded, rather than all lost.
     static HANDLE mutex = CreateMutexA(nullptr, FALSE, kSharedLockName);
-    if (!mutex) return;
+    if (!mutex) {
+      usable_ = true;
+      return;
+    }
     const DWORD r = WaitForSingleObject(mutex, kSharedLockWaitMs);
     if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) held_ = mutex;
+    usable_ = held_ != nullptr;
   }
   ~SharedLock() {
     if (held_) ReleaseMutex(held_);
   }
   SharedLock(const SharedLock&) = delete;
   SharedLock& operator=(const SharedLock&) = delete;
-  bool Held() const { return held_ != nullptr; }
+  // Whether the shared state may be touched.
+  bool Held() const { return usable_; }
 
  private:
   HANDLE held_ = nullptr;
+  bool usable_ = false;
 };
 
 LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -174,17 +182,20 @@ LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // Installs a fresh hook before removing the old one, so no key falls
-// between. `mine` is the calling hook thread's own hook.
-bool InstallHook(HHOOK& mine) {
+// between. `mine` is the calling hook thread's own hook. The held keys are
+// forgotten unless the hook is only put back: a launch key held through a
+// watchdog's reinstall must not fire again on its next auto-repeat (a key-up
+// that the removed hook missed is covered by the filter's repeat gap).
+bool InstallHook(HHOOK& mine, bool keepHeldKeys = false) {
   HHOOK fresh = g_classic
                     ? SetWindowsHookExA(WH_KEYBOARD, ClassicKeyboardProc, g_module, 0)
                     : SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, g_module, 0);
   if (!fresh) return false;
   if (g_classic) {
     SharedLock lock;
-    g_sharedFilter.Reset();
+    if (!keepHeldKeys) g_sharedFilter.Reset();
     g_sharedHook = fresh;
-  } else {
+  } else if (!keepHeldKeys) {
     g_filter.Reset();
   }
   g_hook.store(fresh);
@@ -218,7 +229,7 @@ void StartWatchdog(HWND watch) {
 void OnWatchdogTimer(HHOOK& mine) {
   keyhook::InputSample sample;
   if (!SampleInput(sample)) return;
-  if (g_watchdog.Tick(sample) && InstallHook(mine)) g_watchdog.Installed(sample);
+  if (g_watchdog.Tick(sample) && InstallHook(mine, true)) g_watchdog.Installed(sample);
 }
 
 // The hook thread's own hook, which the watch window keeps for it; null
