@@ -319,9 +319,30 @@ void DeviceSet::onRemoval(const char* name, std::size_t nameLength)
     }
 }
 
-void DeviceSet::relay(std::uint32_t wParam, std::uint32_t lParam)
+bool DeviceSet::relay(std::uint32_t wParam, std::uint32_t lParam)
 {
-    postToApp(appMessage_, wParam, lParam);
+    // Kept words go first, here and not only on the flush timer: a timer
+    // message comes only once the queue holds no posted message, which a
+    // steady stream of reports never leaves it.
+    if (flushPending() && poster_.post(appWindow_, appMessage_, wParam, lParam))
+        return true;
+    if (pendingCount_ < kPendingWords) {
+        pending_[(pendingHead_ + pendingCount_) % kPendingWords] = {wParam, lParam};
+        ++pendingCount_;
+    }
+    return false;
+}
+
+bool DeviceSet::flushPending()
+{
+    while (pendingCount_ > 0) {
+        const Word& word = pending_[pendingHead_];
+        if (!poster_.post(appWindow_, appMessage_, word.wParam, word.lParam))
+            return false;
+        pendingHead_ = (pendingHead_ + 1) % kPendingWords;
+        --pendingCount_;
+    }
+    return true;
 }
 
 void DeviceSet::setFeatures(std::uint32_t usagePage, std::uint32_t usage,

@@ -29,6 +29,10 @@ constexpr std::uint32_t kConsumerPage = 0x000C;
 constexpr std::size_t kMaxReaders = 10;
 constexpr std::size_t kReaderSlots = 30;
 constexpr std::size_t kFeatureReportSize = 5;
+// Report words the hidden window can keep while the application's queue is
+// full: the readers themselves wait when the same queue refuses them, so
+// only the few words that lose a race for a freed place end up here.
+constexpr std::size_t kPendingWords = 4096;
 
 // WM_DEVICECHANGE events and the device-interface broadcast type.
 constexpr std::uint32_t kDeviceArrival = 0x8000;
@@ -58,8 +62,13 @@ public:
     // WM_DEVICECHANGE on the hidden window. broadcast is the message's
     // lParam (a broadcast header) and may be null.
     void onDeviceChange(std::uint32_t wParam, const void* broadcast);
-    // Message 0x501 on the hidden window.
-    void relay(std::uint32_t wParam, std::uint32_t lParam);
+    // Message 0x501 on the hidden window: posts the words kept before, then
+    // this one. False when the application's queue refused a word: the
+    // rest are kept in order for flushPending or the next relay.
+    bool relay(std::uint32_t wParam, std::uint32_t lParam);
+    // Posts the kept words in order; false while some remain.
+    bool flushPending();
+    std::size_t pendingWords() const { return pendingCount_; }
 
     void setFeatures(std::uint32_t usagePage, std::uint32_t usage, const std::uint8_t* report);
     // The first record with that usage page and usage, or null.
@@ -115,6 +124,16 @@ private:
     std::size_t startedCount_ = 0;
     std::array<ReaderSlot, kReaderSlots> slots_;
     WindowHandle postTarget_ = 0;
+
+    // Words the application's queue refused, oldest first (a ring). Touched
+    // only on the hidden window's thread.
+    struct Word {
+        std::uint32_t wParam;
+        std::uint32_t lParam;
+    };
+    std::array<Word, kPendingWords> pending_{};
+    std::size_t pendingHead_ = 0;
+    std::size_t pendingCount_ = 0;
 };
 
 // The 46-byte filter block for the device-interface notification: size 32,

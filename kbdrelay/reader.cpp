@@ -10,6 +10,36 @@ std::uint32_t reportWord(const std::uint8_t* bytes)
            std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
 }
 
+unsigned retryPauseMs(unsigned attempt)
+{
+    return attempt >= 5 ? kMaxRetryPauseMs : 1u << attempt;
+}
+
+namespace {
+
+// Posts one word, again after a pause while the queue is full. False when
+// the reader is stopped first.
+bool postWord(ReportSink& sink, ReportPort& port, std::uint32_t wParam, std::uint32_t lParam)
+{
+    for (unsigned attempt = 0; !sink.post(wParam, lParam); ++attempt) {
+        if (!port.pauseBeforeRetry(attempt))
+            return false;
+    }
+    return true;
+}
+
+// The words of one report, as the application receives them.
+bool postReport(ReportSink& sink, ReportPort& port, const std::uint8_t* report)
+{
+    const std::uint32_t low = reportWord(report);
+    const std::uint32_t high = reportWord(report + 4);
+    if (low == 0)
+        return postWord(sink, port, 1, 0);
+    return postWord(sink, port, 0, low) && (high == 0 || postWord(sink, port, 1, high));
+}
+
+}  // namespace
+
 std::uint32_t runReader(const std::atomic<std::uint32_t>& stopFlag, ReportPort& port,
                         ReportSink& sink, ReportBuffers& buffers)
 {
@@ -17,31 +47,30 @@ std::uint32_t runReader(const std::atomic<std::uint32_t>& stopFlag, ReportPort& 
     if (stopFlag.load() != kRun)
         return 0;
 
-    bool firstPass = true;
+    // Nothing to post before the first read has completed, nor for a read
+    // that completed with an error.
+    bool haveReport = false;
     int next = 0;  // the buffer the next read goes into
     for (;;) {
         if (!port.beginRead(buffers.bytes[next]))
             return 1;
 
         // The other buffer holds the report that completed during the
-        // previous wait (or nothing, on the first pass).
+        // previous wait.
         std::uint8_t* report = buffers.bytes[next ^ 1];
-        const std::uint32_t low = reportWord(report);
-        const std::uint32_t high = reportWord(report + 4);
-        if (low != 0) {
-            sink.post(0, low);
-            if (high != 0)
-                sink.post(1, high);
-        } else if (!firstPass) {
-            sink.post(1, 0);
-        }
+        const bool delivered = !haveReport || postReport(sink, port, report);
         std::memset(report, 0, 8);
-
-        if (!port.waitForRead()) {
+        if (!delivered || !port.waitForRead()) {
             port.cancelRead();
             return 0;
         }
-        firstPass = false;
+        haveReport = port.readSucceeded();
+        if (!haveReport) {
+            std::memset(buffers.bytes[next], 0, 8);
+            // A device that fails every read at once must not make this spin.
+            if (!port.pauseBeforeRetry(0))
+                return 0;
+        }
         next ^= 1;
         if (stopFlag.load() != kRun)
             return 0;

@@ -34,7 +34,8 @@ public:
 class MessagePoster {
 public:
     virtual ~MessagePoster() = default;
-    virtual void post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+    // False when the message could not be queued.
+    virtual bool post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                       std::uint32_t lParam) = 0;
 };
 

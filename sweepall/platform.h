@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kWriteDac = 0x40000;
 inline constexpr std::uint32_t kEnumerateAndDelete = 0x10008;  // subkeys + DELETE
+inline constexpr std::uint32_t kQueryValue = 0x0001;
 
 // System error codes the logic tells apart or reports.
 inline constexpr long kOk = 0;
@@ -33,6 +34,8 @@ inline constexpr long kErrorInvalidData = 13;
 inline constexpr long kErrorFilenameTooLong = 206;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
+inline constexpr long kErrorBadPathname = 161;
+inline constexpr long kErrorNoSystemResources = 1450;
 inline constexpr long kErrorBadKey = 1010;
 
 class Registry {
@@ -57,6 +60,18 @@ class Registry {
   // INTERACTIVE read and Administrators full control. The key must have
   // been opened with kWriteDac.
   virtual long ResetSecurity(RegKey key) = 0;
+
+  // Tree walks must never follow a registry link: a link inside a tree is
+  // not its target's owner, and a link to an ancestor would never end.
+  // Opens like OpenKey, but a link at the path's last step is opened as
+  // the link itself (links on the way are followed as usual).
+  virtual long OpenKeyNoFollow(RegKey parent, const std::string& path,
+                               std::uint32_t access, RegKey* key) = 0;
+  // True when a key opened by OpenKeyNoFollow (with kQueryValue) is a link.
+  virtual bool IsLink(RegKey key) = 0;
+  // Deletes the opened key itself, so a link goes as a link; the key must
+  // have no subkeys and have been opened with DELETE access.
+  virtual long DeleteOpenedKey(RegKey key) = 0;
 };
 
 enum class PathKind { kMissing, kFile, kDirectory };

@@ -140,8 +140,9 @@ std::size_t ScriptRunner::RunSectionLine(const std::vector<std::string>& lines,
 void ScriptRunner::ChooseRoot(const std::string& indexText) {
   const int index = TextToInt(indexText);
   // Index 0 is the current root itself; an index outside the table
-  // selects no root, so the section's registry steps fail.
-  if (index < 0 || index > 4) {
+  // selects no root, so the section's registry steps fail. So does text
+  // that is no number ("HKLM"): read as 0 it would keep an earlier root.
+  if (!IsDecimalNumber(indexText) || index < 0 || index > 4) {
     currentRoot_ = kNoRoot;
   } else if (index > 0) {
     currentRoot_ = kRootTable[index];
@@ -169,6 +170,9 @@ long ScriptRunner::DeleteKey(RegKey root, const std::string& path) {
   // name the root itself on the 9x family: never delete that.
   if (services_.IsNtFamily()) return services_.DeleteKeyTree(root, path);
   if (path.empty()) return kErrorBadKey;
+  // Real 9x registries have no links, Wine's has them in its 9x modes too:
+  // the plain deletion would take a named link's target.
+  if (services_.IsLinkKey(root, path)) return services_.DeleteKeyTree(root, path);
   // The 9x family's plain deletion takes the subkeys with it; where it is
   // refused all the same (Wine does so in its 9x modes), walk the tree.
   const long r = p_.registry.DeleteKey(root, path);
@@ -177,6 +181,11 @@ long ScriptRunner::DeleteKey(RegKey root, const std::string& path) {
 
 void ScriptRunner::RemoveUninstallKey(const ScriptHeader& header) {
   if (header.uninstall.empty()) return;
+  // "\\" or "x\\" would name the Uninstall key itself or another product's.
+  if (!NamesOneSubkey(header.uninstall)) {
+    lastRegistryResult_ = kErrorBadKey;
+    return;
+  }
   std::string path;
   lastRegistryResult_ = JoinWithin(kPathCapacity, &path, {kUninstallKeyPrefix, header.uninstall})
                             ? DeleteKey(kLocalMachine, path)

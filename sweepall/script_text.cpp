@@ -88,6 +88,20 @@ int TextToInt(std::string_view text) {
   return static_cast<int>(n);
 }
 
+bool IsDecimalNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
+bool NamesOneSubkey(std::string_view name) {
+  return !name.empty() && name.find('\\') == std::string_view::npos;
+}
+
 bool JoinWithin(std::size_t capacity, std::string* out,
                 std::initializer_list<std::string_view> pieces) {
   out->clear();

@@ -32,6 +32,15 @@ void ParseHeaderLine(std::string_view line, std::string* key, std::string* value
 // then digits up to the first other character; clamped to the int range.
 int TextToInt(std::string_view text);
 
+// True when the text reads as a whole decimal number: optional leading
+// white space and sign, then digits only.
+bool IsDecimalNumber(std::string_view text);
+
+// True for a name that can only be one subkey of the key it is taken
+// under: not empty and free of backslashes (the registry skips doubled
+// and trailing ones, so "\\" or "x\\" would name the key itself or another).
+bool NamesOneSubkey(std::string_view name);
+
 // Joins pieces into *out when the whole fits a buffer of `capacity`
 // characters with its terminator. Otherwise *out is cleared and the result
 // is false: a cut path could name a different file or key.

@@ -27,6 +27,12 @@ bool ListHolds(const std::string& list, std::string_view id) {
   return false;
 }
 
+// Empty, or backslashes only: the registry would read it as the key it is
+// taken under.
+bool NamesNoKey(const std::string& path) {
+  return path.find_first_not_of('\\') == std::string::npos;
+}
+
 }  // namespace
 
 int SystemServices::LocateInfFile(const std::string& name) {
@@ -97,20 +103,23 @@ int SystemServices::ResetKeySecurity(RegKey root, const std::string& subkey) {
   if (!system_.IsNtFamily()) return 0;
   // An empty name would open the root itself, and its new list would lock
   // every other account (SYSTEM included) out of the whole hive.
-  if (subkey.empty()) return 0;
+  if (NamesNoKey(subkey)) return 0;
   RegKey key = 0;
-  if (registry_.OpenKey(root, subkey, kWriteDac, &key) != kOk) return 0;
+  // A link gets a list of its own; its target is left alone.
+  if (registry_.OpenKeyNoFollow(root, subkey, kWriteDac, &key) != kOk) return 0;
   const long r = registry_.ResetSecurity(key);
   registry_.CloseKey(key);
   return r == kOk ? 1 : 0;
 }
 
 long SystemServices::ResetKeySecurityTree(RegKey root, const std::string& subkey) {
-  if (subkey.empty()) return kErrorBadKey;
+  if (NamesNoKey(subkey)) return kErrorBadKey;
   RegKey key = 0;
-  long r = registry_.OpenKey(root, subkey, kEnumerateAndDelete, &key);
+  long r = registry_.OpenKeyNoFollow(root, subkey, kEnumerateAndDelete | kQueryValue, &key);
   if (r != kOk) return r;
-  for (std::uint32_t index = 0;; ++index) {
+  // A link's target is no part of this tree (and may be its ancestor).
+  const bool link = registry_.IsLink(key);
+  for (std::uint32_t index = 0; !link; ++index) {
     std::string name;
     r = registry_.EnumSubkey(key, index, &name);
     if (r == kErrorNoMoreItems) break;
@@ -128,10 +137,16 @@ long SystemServices::ResetKeySecurityTree(RegKey root, const std::string& subkey
 }
 
 long SystemServices::DeleteKeyTree(RegKey root, const std::string& subkey) {
-  if (subkey.empty()) return kErrorBadKey;
+  if (NamesNoKey(subkey)) return kErrorBadKey;
   RegKey key = 0;
-  long r = registry_.OpenKey(root, subkey, kEnumerateAndDelete, &key);
+  long r = registry_.OpenKeyNoFollow(root, subkey, kEnumerateAndDelete | kQueryValue, &key);
   if (r != kOk) return r;
+  // A link goes as a link: deleting by name would reach its target.
+  if (registry_.IsLink(key)) {
+    r = registry_.DeleteOpenedKey(key);
+    registry_.CloseKey(key);
+    return r;
+  }
   // Index 0 every time: the subkey just deleted no longer counts. A name
   // that comes back after its deletion reported success would loop.
   std::string previous;
@@ -150,6 +165,15 @@ long SystemServices::DeleteKeyTree(RegKey root, const std::string& subkey) {
   r = registry_.DeleteKey(root, subkey);
   registry_.CloseKey(key);
   return r;
+}
+
+bool SystemServices::IsLinkKey(RegKey root, const std::string& subkey) {
+  RegKey key = 0;
+  if (NamesNoKey(subkey) || registry_.OpenKeyNoFollow(root, subkey, kQueryValue, &key) != kOk)
+    return false;
+  const bool link = registry_.IsLink(key);
+  registry_.CloseKey(key);
+  return link;
 }
 
 long SystemServices::RestoreAudioCdPlayCommand() {

@@ -105,7 +105,9 @@ bool UninstallDialog::Confirmed() {
 
 bool UninstallDialog::ReadFollowUpCommand(std::string* command) {
   std::string path;
-  if (!JoinWithin(kPathCapacity, &path, {kUninstallKeyPrefix, header_.uninstall})) return false;
+  if (!NamesOneSubkey(header_.uninstall) ||
+      !JoinWithin(kPathCapacity, &path, {kUninstallKeyPrefix, header_.uninstall}))
+    return false;
   RegKey key = 0;
   if (p_.registry.OpenKey(kLocalMachine, path, kKeyRead, &key) != kOk) return false;
   const long r = p_.registry.QueryString(key, "Sweepall", kPathCapacity, command);

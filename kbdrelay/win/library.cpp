@@ -26,6 +26,8 @@ constexpr Variant kVariant = Variant::Kbdrelay;
 
 constexpr char kWindowClass[] = "USBHIDClass";
 constexpr char kWindowName[] = "HIDRELAYKEYMSG";
+constexpr UINT_PTR kFlushTimer = 1;
+constexpr UINT kFlushPeriodMs = 10;
 
 struct Library {
     HINSTANCE instance = nullptr;
@@ -54,16 +56,39 @@ LRESULT CALLBACK hiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         PostQuitMessage(0);
         return 0;
     case kReaderMessage:
-        library.devices.relay(static_cast<std::uint32_t>(wParam),
-                              static_cast<std::uint32_t>(lParam));
+        // A refused word is kept; a timer (which takes no place in the
+        // queue) posts it once the application has made room.
+        if (!library.devices.relay(static_cast<std::uint32_t>(wParam),
+                                   static_cast<std::uint32_t>(lParam)))
+            SetTimer(window, kFlushTimer, kFlushPeriodMs, nullptr);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kFlushTimer && library.devices.flushPending())
+            KillTimer(window, kFlushTimer);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
+// What an unload on another thread left behind: that thread owned the
+// window, so only it could destroy the window, and the class could not go
+// while the window existed. Both were handed to the default procedure then.
+void clearLeftovers()
+{
+    HWND leftover = FindWindowA(kWindowClass, kWindowName);
+    DWORD process = 0;
+    if (leftover != nullptr &&
+        GetWindowThreadProcessId(leftover, &process) == GetCurrentThreadId() &&
+        process == GetCurrentProcessId())
+        DestroyWindow(leftover);
+    // Fails while a leftover window of another thread still exists.
+    UnregisterClassA(kWindowClass, library.instance);
+}
+
 HWND createHiddenWindow()
 {
+    clearLeftovers();
     WNDCLASSA windowClass{};
     windowClass.style = CS_PARENTDC;
     windowClass.lpfnWndProc = hiddenWindowProc;
@@ -72,12 +97,25 @@ HWND createHiddenWindow()
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&windowClass))
-        return nullptr;
+    // A class still held by a leftover window of another thread runs the
+    // default procedure: the new window is created with it and then given
+    // this library's procedure. A class with any other procedure is refused.
+    bool leftoverClass = false;
+    if (!RegisterClassA(&windowClass)) {
+        WNDCLASSA existing{};
+        if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS ||
+            !GetClassInfoA(library.instance, kWindowClass, &existing) ||
+            existing.lpfnWndProc != DefWindowProcA)
+            return nullptr;
+        leftoverClass = true;
+    }
     HWND window = CreateWindowExA(0, kWindowClass, kWindowName, WS_POPUP, 0, 0, 0, 0, nullptr,
                                   nullptr, library.instance, nullptr);
-    if (window != nullptr)
-        ShowWindow(window, SW_HIDE);
+    if (window == nullptr)
+        return nullptr;
+    if (leftoverClass)
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hiddenWindowProc));
+    ShowWindow(window, SW_HIDE);
     return window;
 }
 
@@ -101,7 +139,10 @@ bool isNtFamily()
 
 // After a FreeLibrary the hidden window would still call into unmapped
 // code: hand it to the default procedure (which posts no quit message) and
-// remove it where this thread owns it.
+// remove it where this thread owns it. Only the owning thread can destroy
+// it, so an unload on another thread asks that thread to (WM_CLOSE reaches
+// the default procedure, which destroys the window), and hands the class to
+// the default procedure too; the next load removes or reuses both.
 void retireHiddenWindow()
 {
     HWND window = library.hiddenWindow;
@@ -110,7 +151,11 @@ void retireHiddenWindow()
     if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
         DestroyWindow(window);
         UnregisterClassA(kWindowClass, library.instance);
+        return;
     }
+    SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    UnregisterClassA(kWindowClass, library.instance);
 }
 
 void unload(bool processEnding)

@@ -31,14 +31,17 @@ struct ReaderContext {
     ReportBuffers buffers{};
     OVERLAPPED overlapped{};
     bool readOutstanding = false;  // only the reader thread and its APCs touch it
+    bool readFailed = false;       // the last read completed with an error
 };
 
 static_assert(std::is_trivially_destructible_v<ReaderContext>);
 
-VOID CALLBACK onReadComplete(DWORD, DWORD, LPOVERLAPPED overlapped)
+VOID CALLBACK onReadComplete(DWORD error, DWORD, LPOVERLAPPED overlapped)
 {
     // ReadFileEx leaves hEvent to the caller: it carries the context.
-    static_cast<ReaderContext*>(overlapped->hEvent)->readOutstanding = false;
+    auto* context = static_cast<ReaderContext*>(overlapped->hEvent);
+    context->readFailed = error != ERROR_SUCCESS;
+    context->readOutstanding = false;
 }
 
 VOID CALLBACK wakeReader(ULONG_PTR)
@@ -57,7 +60,19 @@ public:
                         onReadComplete))
             return false;
         context_.readOutstanding = true;
+        context_.readFailed = false;
         return true;
+    }
+
+    bool readSucceeded() override { return !context_.readFailed; }
+
+    bool pauseBeforeRetry(unsigned attempt) override
+    {
+        // Alertable: the stop's APC ends the pause, and a read completing
+        // meanwhile runs its completion routine.
+        if (context_.stopFlag->load() == kRun)
+            SleepEx(retryPauseMs(attempt), TRUE);
+        return context_.stopFlag->load() == kRun;
     }
 
     bool waitForRead() override
@@ -84,9 +99,9 @@ private:
 class HiddenWindowSink final : public ReportSink {
 public:
     explicit HiddenWindowSink(HWND target) : target_(target) {}
-    void post(std::uint32_t wParam, std::uint32_t lParam) override
+    bool post(std::uint32_t wParam, std::uint32_t lParam) override
     {
-        PostMessageA(target_, kReaderMessage, wParam, static_cast<LPARAM>(lParam));
+        return PostMessageA(target_, kReaderMessage, wParam, static_cast<LPARAM>(lParam)) != FALSE;
     }
 
 private:
@@ -161,10 +176,11 @@ void WinReaderHost::stop(Thread thread)
         std::free(context);
 }
 
-void WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+bool WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam)
 {
-    PostMessageA(reinterpret_cast<HWND>(window), message, wParam, static_cast<LPARAM>(lParam));
+    return PostMessageA(reinterpret_cast<HWND>(window), message, wParam,
+                        static_cast<LPARAM>(lParam)) != FALSE;
 }
 
 }  // namespace kbdrelay

@@ -22,7 +22,7 @@ private:
 
 class WinPoster final : public MessagePoster {
 public:
-    void post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+    bool post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
               std::uint32_t lParam) override;
 };
 

@@ -15,12 +15,19 @@
 
 #include <atomic>
 
+#include "keyhook/hook_watchdog.h"
 #include "keyhook/key_table.h"
 
 namespace {
 
 constexpr char kWatchClass[] = "KeyhookResumeWatch";
 constexpr DWORD kStopWaitMs = 5000;
+constexpr UINT_PTR kWatchdogTimer = 1;
+// The classic hook's lock across processes; a key whose procedure cannot
+// have it in this time passes to the system unreported rather than stall
+// the keyboard.
+constexpr char kSharedLockName[] = "KeyhookSharedSectionLock";
+constexpr DWORD kSharedLockWaitMs = 200;
 
 HINSTANCE g_module = nullptr;
 std::atomic<HWND> g_target{nullptr};
@@ -29,10 +36,18 @@ std::atomic<HWND> g_target{nullptr};
 HANDLE g_thread = nullptr;
 DWORD g_threadId = 0;
 
+// The hook of the current hook thread. A hook thread that outlived
+// StopHookThread's wait still has a hook of its own: it removes only that
+// one, and leaves this alone once a successor has set it.
+std::atomic<HHOOK> g_hook{nullptr};
+std::atomic<DWORD> g_hookThread{0};
+
 // Owned by the hook thread.
-HHOOK g_hook = nullptr;
 keyhook::ExtraKeyFilter g_filter;
 keyhook::LockTracker g_locks;
+keyhook::HookWatchdog g_watchdog;
+using LastInputFn = BOOL(WINAPI*)(PLASTINPUTINFO);
+LastInputFn g_lastInput = nullptr;  // Windows 2000 and later
 
 // Written by the hook thread, read by GetNUMLock on any thread.
 std::atomic<int> g_lockBits{0};
@@ -44,7 +59,6 @@ std::atomic<bool> g_hookRunning{false};
 #define KEYHOOK_SHARED __attribute__((section(".shared"), shared))
 KEYHOOK_SHARED HWND g_sharedTarget = nullptr;
 KEYHOOK_SHARED HHOOK g_sharedHook = nullptr;
-KEYHOOK_SHARED LONG g_sharedBusy = 0;
 KEYHOOK_SHARED LONG g_sharedLockBits = 0;
 KEYHOOK_SHARED constinit keyhook::ExtraKeyFilter g_sharedFilter{};
 KEYHOOK_SHARED constinit keyhook::LockTracker g_sharedLocks{};
@@ -65,7 +79,10 @@ void ReportLockChange(HWND target, int before, int after) {
 }
 
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION) {
+  // A hook of a thread that outlived its stop stays quiet: the current
+  // thread's hook reports the key.
+  if (code == HC_ACTION && g_hookThread.load() == GetCurrentThreadId()) {
+    g_watchdog.HookCalled(GetTickCount());
     const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     keyhook::KeyEvent e;
     e.VirtualKey = k->vkCode;
@@ -91,19 +108,42 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     // gone or its queue full the key keeps its ordinary meaning.
     if (d.Swallow && delivered) return 1;
   }
-  return CallNextHookEx(g_hook, code, wParam, lParam);
+  return CallNextHookEx(g_hook.load(), code, wParam, lParam);
 }
 
 // Serializes the classic hook's procedure across processes. Keys reach one
 // thread at a time, but a focus change may hand the next key to another
-// process before the previous one is done. InterlockedExchange is all that
-// Windows 95 offers.
+// process before the previous one is done. A named mutex, so that a process
+// that dies holding it does not stall every other: its abandoned mutex
+// passes to the next waiter, and the state it guards is a few counters
+// that any key leaves consistent again.
 class SharedLock {
  public:
   SharedLock() {
-    while (InterlockedExchange(&g_sharedBusy, 1) != 0) Sleep(0);
+    // One handle per process, opened on first use and kept: the procedure
+    // runs in every process that gets a key.
+    // Without a mutex (the name taken by another kind of object) keys are
+    // still reported, unguarded, rather than all lost.
+    static HANDLE mutex = CreateMutexA(nullptr, FALSE, kSharedLockName);
+    if (!mutex) {
+      usable_ = true;
+      return;
+    }
+    const DWORD r = WaitForSingleObject(mutex, kSharedLockWaitMs);
+    if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) held_ = mutex;
+    usable_ = held_ != nullptr;
   }
-  ~SharedLock() { InterlockedExchange(&g_sharedBusy, 0); }
+  ~SharedLock() {
+    if (held_) ReleaseMutex(held_);
+  }
+  SharedLock(const SharedLock&) = delete;
+  SharedLock& operator=(const SharedLock&) = delete;
+  // Whether the shared state may be touched.
+  bool Held() const { return usable_; }
+
+ private:
+  HANDLE held_ = nullptr;
+  bool usable_ = false;
 };
 
 LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -112,9 +152,11 @@ LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     const keyhook::KeyEvent e = keyhook::ClassicHookEvent(
         static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), GetTickCount());
     keyhook::HookDecision d;
-    int locksBefore, locksAfter;
+    int locksBefore = 0, locksAfter = 0;
     {
       SharedLock lock;
+      // Without the lock the key goes on unreported.
+      if (!lock.Held()) return CallNextHookEx(hook, code, wParam, lParam);
       locksBefore = g_sharedLocks.Bits();
       g_sharedLocks.OnKey(e);
       locksAfter = g_sharedLocks.Bits();
@@ -139,36 +181,74 @@ LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 
-// Installs a fresh hook before removing the old one, so no key falls between.
-bool InstallHook() {
-  if (g_classic) {
-    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD, ClassicKeyboardProc, g_module, 0);
-    if (!fresh) return false;
-    HHOOK old = g_hook;
-    {
-      SharedLock lock;
-      g_sharedFilter.Reset();
-      g_sharedHook = fresh;
-    }
-    g_hook = fresh;
-    if (old) UnhookWindowsHookEx(old);
-    return true;
-  }
-  HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, g_module, 0);
+// Installs a fresh hook before removing the old one, so no key falls
+// between. `mine` is the calling hook thread's own hook. The held keys are
+// forgotten unless the hook is only put back: a launch key held through a
+// watchdog's reinstall must not fire again on its next auto-repeat (a key-up
+// that the removed hook missed is covered by the filter's repeat gap).
+bool InstallHook(HHOOK& mine, bool keepHeldKeys = false) {
+  HHOOK fresh = g_classic
+                    ? SetWindowsHookExA(WH_KEYBOARD, ClassicKeyboardProc, g_module, 0)
+                    : SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, g_module, 0);
   if (!fresh) return false;
-  HHOOK old = g_hook;
-  g_hook = fresh;
-  g_filter.Reset();
+  if (g_classic) {
+    SharedLock lock;
+    if (!keepHeldKeys) g_sharedFilter.Reset();
+    g_sharedHook = fresh;
+  } else if (!keepHeldKeys) {
+    g_filter.Reset();
+  }
+  g_hook.store(fresh);
+  HHOOK old = mine;
+  mine = fresh;
   if (old) UnhookWindowsHookEx(old);
   return true;
+}
+
+bool SampleInput(keyhook::InputSample& sample) {
+  LASTINPUTINFO last = {};
+  last.cbSize = sizeof last;
+  POINT cursor = {};
+  if (!g_lastInput || !g_lastInput(&last) || !GetCursorPos(&cursor)) return false;
+  sample.NowMs = GetTickCount();
+  sample.LastInputMs = last.dwTime;
+  sample.CursorX = cursor.x;
+  sample.CursorY = cursor.y;
+  return true;
+}
+
+// The low-level hook's watchdog: a slow timer on the hook thread (see
+// hook_watchdog.h). The classic hook is never removed by the system.
+void StartWatchdog(HWND watch) {
+  keyhook::InputSample sample;
+  if (g_classic || !watch || !SampleInput(sample)) return;
+  g_watchdog.Installed(sample);
+  SetTimer(watch, kWatchdogTimer, keyhook::HookWatchdog::kPeriodMs, nullptr);
+}
+
+void OnWatchdogTimer(HHOOK& mine) {
+  keyhook::InputSample sample;
+  if (!SampleInput(sample)) return;
+  if (g_watchdog.Tick(sample) && InstallHook(mine, true)) g_watchdog.Installed(sample);
+}
+
+// The hook thread's own hook, which the watch window keeps for it; null
+// once the thread is no longer the current hook thread.
+HHOOK* ThreadHook(HWND watch) {
+  if (g_hookThread.load() != GetCurrentThreadId()) return nullptr;
+  return reinterpret_cast<HHOOK*>(GetWindowLongPtrA(watch, GWLP_USERDATA));
 }
 
 // Windows may have dropped the hook while the machine slept; put it back.
 LRESULT CALLBACK WatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_POWERBROADCAST &&
       (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)) {
-    InstallHook();
+    if (HHOOK* mine = ThreadHook(wnd)) InstallHook(*mine);
     return TRUE;
+  }
+  if (msg == WM_TIMER && wParam == kWatchdogTimer) {
+    if (HHOOK* mine = ThreadHook(wnd)) OnWatchdogTimer(*mine);
+    return 0;
   }
   return DefWindowProcA(wnd, msg, wParam, lParam);
 }
@@ -186,6 +266,7 @@ HWND CreateWatchWindow() {
 
 DWORD WINAPI HookThread(LPVOID param) {
   auto* start = static_cast<StartInfo*>(param);
+  g_hookThread.store(GetCurrentThreadId());
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue for WM_QUIT
   HWND watch = CreateWatchWindow();
@@ -197,21 +278,34 @@ DWORD WINAPI HookThread(LPVOID param) {
     g_locks.Seed(start->LockBits);
     g_lockBits.store(g_locks.Bits());
   }
-  start->Installed = InstallHook() ? TRUE : FALSE;
+  HHOOK mine = nullptr;
+  if (watch) SetWindowLongPtrA(watch, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mine));
+  start->Installed = InstallHook(mine) ? TRUE : FALSE;
   g_hookRunning.store(start->Installed != FALSE);
   const BOOL installed = start->Installed;
   SetEvent(start->Ready);  // `start` belongs to the caller from here on
   if (installed) {
+    StartWatchdog(watch);
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    g_hookRunning.store(false);
-    UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
-    if (g_classic) g_sharedHook = nullptr;
+    // Late (this thread outlived StopHookThread's wait): a successor may
+    // run by now, and its state is left alone.
+    HHOOK expected = mine;
+    if (g_hook.compare_exchange_strong(expected, nullptr)) {
+      g_hookRunning.store(false);
+      if (g_classic) InterlockedCompareExchangePointer(reinterpret_cast<PVOID*>(&g_sharedHook),
+                                                       nullptr, mine);
+    }
+    UnhookWindowsHookEx(mine);
   }
-  if (watch) DestroyWindow(watch);
+  DWORD self = GetCurrentThreadId();
+  g_hookThread.compare_exchange_strong(self, 0);
+  if (watch) {
+    SetWindowLongPtrA(watch, GWLP_USERDATA, 0);
+    DestroyWindow(watch);
+  }
   // The thread holds its own reference to the DLL so that its code stays
   // mapped until it has returned, whoever frees the library.
   FreeLibraryAndExitThread(g_module, 0);
@@ -309,6 +403,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
     g_classic = keyhook::UsesClassicHook(GetVersion());
+    g_lastInput = reinterpret_cast<LastInputFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetLastInputInfo")));
     DisableThreadLibraryCalls(instance);
   }
   return TRUE;

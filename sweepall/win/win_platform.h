@@ -22,6 +22,10 @@ class Win32Registry : public Registry {
                    std::string* text) override;
   long DeleteValue(RegKey key, const std::string& name) override;
   long ResetSecurity(RegKey key) override;
+  long OpenKeyNoFollow(RegKey parent, const std::string& path, std::uint32_t access,
+                       RegKey* key) override;
+  bool IsLink(RegKey key) override;
+  long DeleteOpenedKey(RegKey key) override;
 };
 
 class Win32FileSystem : public FileSystem {

@@ -93,4 +93,41 @@ long Win32Registry::ResetSecurity(RegKey key) {
   return r;
 }
 
+long Win32Registry::OpenKeyNoFollow(RegKey parent, const std::string& path,
+                                    std::uint32_t access, RegKey* key) {
+  HKEY opened = nullptr;
+  LONG r = RegOpenKeyExA(ToHkey(parent), path.c_str(), REG_OPTION_OPEN_LINK, access, &opened);
+  // A registry that knows no links (the 9x family's) may refuse the
+  // option; it has nothing to follow either.
+  if (r == ERROR_INVALID_PARAMETER)
+    r = RegOpenKeyExA(ToHkey(parent), path.c_str(), 0, access, &opened);
+  if (r == ERROR_SUCCESS) *key = reinterpret_cast<RegKey>(opened);
+  return r;
+}
+
+bool Win32Registry::IsLink(RegKey key) {
+  // A link keeps its target in this value, of a type no other key uses.
+  DWORD type = 0;
+  const LONG r = RegQueryValueExA(ToHkey(key), "SymbolicLinkValue", nullptr, &type, nullptr,
+                                  nullptr);
+  return (r == ERROR_SUCCESS || r == ERROR_MORE_DATA) && type == REG_LINK;
+}
+
+long Win32Registry::DeleteOpenedKey(RegKey key) {
+  // RegDeleteKeyA opens the key again by name and so would follow a link
+  // to its target; only the native call deletes the handle's own key. The
+  // NT family has it in every version; the 9x family has no links.
+  using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+  using StatusToErrorFn = ULONG(WINAPI*)(LONG);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (ntdll == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  const auto deleteKey = reinterpret_cast<NtDeleteKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
+  const auto toError = reinterpret_cast<StatusToErrorFn>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+  if (deleteKey == nullptr || toError == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  const LONG status = deleteKey(ToHkey(key));
+  return status == 0 ? ERROR_SUCCESS : static_cast<long>(toError(status));
+}
+
 }  // namespace sweepall::win

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "keyhook/hook_watchdog.h"
 #include "keyhook/key_table.h"
 #include "keyhook/keyhook.h"
 
@@ -338,6 +339,117 @@ TEST_F(KeyhookTest, LockBitsFollowCapsLockAndNumLock) {
   // Leave the locks as found.
   Xdo("key Caps_Lock Num_Lock");
   PumpUntil([&] { return GetNUMLock() == before; }, 2000);
+}
+
+TEST_F(KeyhookTest, AHookThreadOutlivingItsStopLeavesTheSuccessorsHookInPlace) {
+  // Hold the hook thread past UnLoadHookProcedure's wait, start a new hook,
+  // then let the old thread run out.
+  HWND watch = FindWindowA("KeyhookResumeWatch", nullptr);
+  ASSERT_NE(watch, nullptr) << "no hook thread window";
+  HANDLE old = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE,
+                          GetWindowThreadProcessId(watch, nullptr));
+  ASSERT_NE(old, nullptr) << "OpenThread: " << GetLastError();
+  ASSERT_NE(SuspendThread(old), static_cast<DWORD>(-1));
+  EXPECT_TRUE(UnLoadHookProcedure());
+  EXPECT_EQ(WaitForSingleObject(old, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the old thread ended";
+  ASSERT_TRUE(LoadHookProcedure(window_));
+  ResumeThread(old);
+  EXPECT_EQ(WaitForSingleObject(old, 5000), static_cast<DWORD>(WAIT_OBJECT_0)) << "old thread still runs";
+  CloseHandle(old);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) > 0; }))
+      << "the successor's hook is gone:\n" << Describe();
+  ASSERT_TRUE(Fence()) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 1) << Describe();
+}
+
+// A low-level hook of this test, installed after keyhook's: it sees a key
+// before keyhook's hook does, until keyhook's hook is installed afresh
+// (the newest hook comes first) and takes the key before it gets here.
+int g_testHookMail = 0;
+LRESULT CALLBACK TestHookProc(int code, WPARAM w, LPARAM l) {
+  const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(l);
+  if (code == HC_ACTION && w == WM_KEYDOWN && k->vkCode == VK_LAUNCH_MAIL) ++g_testHookMail;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+TEST_F(KeyhookTest, InputTheHookDidNotSeeGetsTheHookInstalledAgain) {
+  if (keyhook::UsesClassicHook(GetVersion())) {
+    GTEST_SKIP() << "the classic hook is never removed by the system: no watchdog";
+  }
+  g_testHookMail = 0;
+  HHOOK mine = SetWindowsHookExA(WH_KEYBOARD_LL, TestHookProc, GetModuleHandleA(nullptr), 0);
+  ASSERT_NE(mine, nullptr);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) == 1; })) << Describe();
+  EXPECT_EQ(g_testHookMail, 1) << "this test's hook should come first";
+  // Wine never removes a low-level hook; input that the keyboard hook does
+  // not see, with the cursor at rest, is what a removed hook looks like to
+  // the watchdog: a click.
+  Pump(1200);
+  ASSERT_TRUE(Xdo("click 1"));
+  Pump(3 * keyhook::HookWatchdog::kPeriodMs);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) == 2; })) << Describe();
+  EXPECT_EQ(g_testHookMail, 1) << "keyhook's hook was not installed again";
+  ASSERT_TRUE(Fence()) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 2) << "reported once each:\n" << Describe();
+  UnhookWindowsHookEx(mine);
+}
+
+// The classic hook's cross-process lock, by the name keyhook.dll gives it.
+constexpr char kSharedLockName[] = "KeyhookSharedSectionLock";
+
+DWORD WINAPI TakeLockAndDie(LPVOID) {
+  HANDLE m = CreateMutexA(nullptr, TRUE, kSharedLockName);
+  return m != nullptr ? 0 : 1;  // ends holding it: the mutex is abandoned
+}
+
+struct LockHolder {
+  HANDLE Mutex, Taken, Release;
+};
+
+DWORD WINAPI HoldLock(LPVOID p) {
+  auto* x = static_cast<LockHolder*>(p);
+  WaitForSingleObject(x->Mutex, INFINITE);
+  SetEvent(x->Taken);
+  WaitForSingleObject(x->Release, INFINITE);
+  ReleaseMutex(x->Mutex);
+  return 0;
+}
+
+TEST_F(KeyhookTest, ClassicHookLockOfADeadHolderPassesOnAndALiveHolderStallsNothing) {
+  if (!keyhook::UsesClassicHook(GetVersion())) {
+    GTEST_SKIP() << "only the classic hook shares its state across processes";
+  }
+  // A holder that died with the lock, as a process ending inside the hook
+  // procedure would: the next key takes the lock and is reported.
+  HANDLE t = CreateThread(nullptr, 0, TakeLockAndDie, nullptr, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(t, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(t);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  ASSERT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) == 1; })) << Describe();
+
+  // A holder that hangs: keys go on to the system, unreported, and are
+  // reported again once it lets go.
+  HANDLE held = CreateMutexA(nullptr, FALSE, kSharedLockName);
+  ASSERT_NE(held, nullptr);
+  HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  LockHolder holder{held, taken, release};
+  HANDLE h = CreateThread(nullptr, 0, HoldLock, &holder, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(taken, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  EXPECT_TRUE(PumpUntil([] { return SawKeyDown(VK_LAUNCH_MAIL); })) << Describe();
+  EXPECT_EQ(CountHotkeys(kMailCode), 1) << Describe();
+  SetEvent(release);
+  WaitForSingleObject(h, 5000);
+  CloseHandle(h);
+  CloseHandle(taken);
+  CloseHandle(release);
+  CloseHandle(held);
+  ASSERT_TRUE(Xdo("key XF86Mail"));
+  EXPECT_TRUE(PumpUntil([] { return CountHotkeys(kMailCode) == 2; })) << Describe();
 }
 
 DWORD WINAPI ReadLocks(LPVOID out) {

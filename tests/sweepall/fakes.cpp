@@ -26,22 +26,27 @@ std::string RootName(RegKey root) {
 
 // ---- registry ----
 
-bool FakeRegistry::Resolve(const std::string& base, const std::string& path,
-                           std::string* full) {
+long FakeRegistry::Resolve(const std::string& base, const std::string& path, bool followLast,
+                           std::string* full) const {
   *full = base;
-  if (path.empty()) return true;
+  if (!path.empty() && path[0] == '\\') return kErrorBadPathname;
   std::size_t pos = 0;
-  while (pos <= path.size()) {
+  while (pos < path.size()) {
     std::size_t end = path.find('\\', pos);
     if (end == std::string::npos) end = path.size();
     const std::string part = path.substr(pos, end - pos);
-    // Empty parts ("a\\b", a trailing "\") and over-long names are refused
-    // by the real registry too.
-    if (part.empty() || part.size() > 255) return false;
-    *full += "\\" + Lower(part);
     pos = end + 1;
+    if (part.empty()) continue;  // "a\\b", "a\": the real registry skips them
+    if (part.size() > 255) return kErrorFileNotFound;
+    *full += "\\" + Lower(part);
+    const bool last = path.find_first_not_of('\\', pos) == std::string::npos;
+    for (int hops = 0; hops < 16 && (!last || followLast); ++hops) {
+      const auto it = keys_.find(*full);
+      if (it == keys_.end() || it->second.link.empty()) break;
+      *full = it->second.link;
+    }
   }
-  return true;
+  return kOk;
 }
 
 bool FakeRegistry::PathOf(RegKey key, std::string* path) const {
@@ -81,6 +86,11 @@ void FakeRegistry::AddKey(const std::string& fullPath) {
   }
 }
 
+void FakeRegistry::AddLink(const std::string& fullPath, const std::string& target) {
+  AddKey(fullPath);
+  Find(fullPath)->link = Lower(target);
+}
+
 FakeRegistry::Key* FakeRegistry::Find(const std::string& fullPath) {
   const auto it = keys_.find(Lower(fullPath));
   return it == keys_.end() ? nullptr : &it->second;
@@ -110,10 +120,22 @@ std::string FakeRegistry::Value(const std::string& fullPath, const std::string& 
 
 long FakeRegistry::OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
                            RegKey* key) {
+  return Open(parent, path, access, /*followLast=*/true, key);
+}
+
+long FakeRegistry::OpenKeyNoFollow(RegKey parent, const std::string& path,
+                                   std::uint32_t access, RegKey* key) {
+  return Open(parent, path, access, /*followLast=*/false, key);
+}
+
+long FakeRegistry::Open(RegKey parent, const std::string& path, std::uint32_t access,
+                        bool followLast, RegKey* key) {
   std::string base;
   if (!PathOf(parent, &base)) return kErrorInvalidHandle;
   std::string full;
-  if (!Resolve(base, path, &full)) return kErrorFileNotFound;
+  const long r = Resolve(base, path, followLast, &full);
+  if (r != kOk) return r;
+  if (handles_.size() >= maxOpenHandles) return kErrorNoSystemResources;
   const auto it = keys_.find(full);
   if (it == keys_.end()) {
     if (full.find('\\') == std::string::npos) {  // a root opened by ""
@@ -127,6 +149,20 @@ long FakeRegistry::OpenKey(RegKey parent, const std::string& path, std::uint32_t
   *key = nextHandle_++;
   handles_[*key] = {full, access};
   return kOk;
+}
+
+bool FakeRegistry::IsLink(RegKey key) {
+  const auto h = handles_.find(key);
+  if (h == handles_.end()) return false;
+  const auto it = keys_.find(h->second.first);
+  return it != keys_.end() && !it->second.link.empty();
+}
+
+long FakeRegistry::DeleteOpenedKey(RegKey key) {
+  const auto h = handles_.find(key);
+  if (h == handles_.end()) return kErrorInvalidHandle;
+  if (!ChildrenOf(h->second.first).empty()) return kErrorAccessDenied;
+  return DeleteResolved(h->second.first);
 }
 
 void FakeRegistry::CloseKey(RegKey key) { handles_.erase(key); }
@@ -146,10 +182,16 @@ long FakeRegistry::DeleteKey(RegKey parent, const std::string& path) {
   std::string base;
   if (!PathOf(parent, &base)) return kErrorInvalidHandle;
   std::string full;
-  if (path.empty() || !Resolve(base, path, &full)) return kErrorFileNotFound;
+  // The real deletion opens the key as any open does: through links.
+  const long r = Resolve(base, path, /*followLast=*/true, &full);
+  if (r != kOk) return r;
+  if (full.find('\\') == std::string::npos) return kErrorAccessDenied;  // a root
   if (!keys_.count(full)) return kErrorFileNotFound;
-  const std::vector<std::string> children = ChildrenOf(full);
-  if (!children.empty() && (system_.nt || !subtreeGoesOn9x)) return kErrorAccessDenied;
+  if (!ChildrenOf(full).empty() && (system_.nt || !subtreeGoesOn9x)) return kErrorAccessDenied;
+  return DeleteResolved(full);
+}
+
+long FakeRegistry::DeleteResolved(const std::string& full) {
   // The 9x family takes the whole subtree.
   const std::string prefix = full + "\\";
   for (auto it = keys_.begin(); it != keys_.end();) {

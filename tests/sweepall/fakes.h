@@ -41,6 +41,7 @@ class FakeRegistry : public Registry {
     std::map<std::string, std::string> values;  // lower-case name -> text
     std::uint32_t denied = 0;                   // access bits refused
     int resets = 0;                             // ResetSecurity calls
+    std::string link;                           // full path of a link's target
   };
 
   // Test set-up and inspection, by full path such as "HKLM\Software\x".
@@ -50,6 +51,8 @@ class FakeRegistry : public Registry {
   bool HasValue(const std::string& fullPath, const std::string& name) const;
   std::string Value(const std::string& fullPath, const std::string& name) const;
   Key* Find(const std::string& fullPath);
+  // A registry link: opening fullPath (or a path through it) reaches target.
+  void AddLink(const std::string& fullPath, const std::string& target);
   void Deny(const std::string& fullPath, std::uint32_t access) { Find(fullPath)->denied = access; }
   std::size_t open_handles() const { return handles_.size(); }
 
@@ -58,6 +61,9 @@ class FakeRegistry : public Registry {
   long failEnumWith = kOk;           // makes EnumSubkey fail
   bool subtreeGoesOn9x = true;       // false: refuse as Wine does
   std::size_t maxNameLength = 512;
+  // A process can hold only so many open keys; a walk that never ends
+  // runs into this limit instead of exhausting the stack.
+  std::size_t maxOpenHandles = 1000;
 
   long OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
                RegKey* key) override;
@@ -69,10 +75,21 @@ class FakeRegistry : public Registry {
                    std::string* text) override;
   long DeleteValue(RegKey key, const std::string& name) override;
   long ResetSecurity(RegKey key) override;
+  long OpenKeyNoFollow(RegKey parent, const std::string& path, std::uint32_t access,
+                       RegKey* key) override;
+  bool IsLink(RegKey key) override;
+  long DeleteOpenedKey(RegKey key) override;
 
  private:
   bool PathOf(RegKey key, std::string* path) const;
-  static bool Resolve(const std::string& base, const std::string& path, std::string* full);
+  // As the real registry reads a path: doubled and trailing backslashes are
+  // skipped, a leading one is refused (kErrorBadPathname); links are
+  // followed, the last component's only when followLast is set.
+  long Resolve(const std::string& base, const std::string& path, bool followLast,
+               std::string* full) const;
+  long Open(RegKey parent, const std::string& path, std::uint32_t access, bool followLast,
+            RegKey* key);
+  long DeleteResolved(const std::string& full);
   std::vector<std::string> ChildrenOf(const std::string& full) const;
 
   FakeSystemInfo& system_;

@@ -169,6 +169,21 @@ TEST_F(ScriptRun, DeleteKeyIsPlainOn9x) {
   EXPECT_TRUE(f.registry.HasKey("HKCU\\Software")) << "an empty entry must not delete the root";
 }
 
+TEST_F(ScriptRun, NamedLinkGoesAsALinkOnBothFamilies) {
+  for (const bool nt : {true, false}) {
+    SCOPED_TRACE(nt ? "NT" : "9x");
+    FakeSystem g;
+    g.system.nt = nt;
+    g.registry.SetValue("HKLM\\Software\\Target\\Sub", "v", "1");
+    g.registry.AddLink("HKLM\\Software\\Lnk", "HKLM\\Software\\Target");
+    g.files.AddFile("C:\\setup\\un.ini", Script({"[Header]", "Option=2", "[K", "3", "Software\\Lnk"}));
+    UninstallDialog d{g.platform};
+    d.Start("C:\\setup\\un.ini");
+    EXPECT_FALSE(g.registry.HasKey("HKLM\\Software\\Lnk"));
+    EXPECT_TRUE(g.registry.HasValue("HKLM\\Software\\Target\\Sub", "v"));
+  }
+}
+
 TEST_F(ScriptRun, RefusedPlainDeletionOn9xFallsBackToTheTree) {
   f.system.nt = false;
   f.registry.subtreeGoesOn9x = false;
@@ -299,6 +314,39 @@ TEST_F(ScriptRun, UninstallKeyIsPlainDeletedOn9x) {
   EXPECT_FALSE(f.registry.HasKey(kUninstallProduct));
 }
 
+TEST_F(ScriptRun, UninstallValueThatNamesNoSingleSubkeyIsRefused) {
+  // The registry skips trailing and doubled backslashes: "\\" would name
+  // the Uninstall key itself, with every product's entry.
+  const std::string uninstall = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  for (const bool nt : {true, false}) {
+    for (const char* value : {"\\", "\\\\", "Prod\\", "Prod\\Sub", "\\Prod", "\"\\\""}) {
+      SCOPED_TRACE(std::string(nt ? "NT " : "9x ") + value);
+      FakeSystem g;
+      g.system.nt = nt;
+      g.registry.AddKey(uninstall + "\\Other\\Details");
+      g.registry.AddKey(std::string(kUninstallProduct) + "\\Sub");
+      g.files.AddFile("C:\\setup\\un.ini",
+                      Script({"[Header]", "Option=2", std::string("Uninstall=") + value, "[R", "x"}));
+      UninstallDialog d{g.platform};
+      d.Start("C:\\setup\\un.ini");
+      EXPECT_EQ(g.programs.started, Lines{"x"}) << "the run itself goes on";
+      EXPECT_TRUE(g.registry.HasKey(uninstall + "\\Other\\Details"));
+      EXPECT_TRUE(g.registry.HasKey(std::string(kUninstallProduct) + "\\Sub"));
+      EXPECT_TRUE(g.registry.deleted.empty()) << g.registry.deleted.front();
+    }
+  }
+}
+
+TEST_F(ScriptRun, OptionThreeReadsNoCommandFromTheUninstallKeyItself) {
+  f.registry.SetValue("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Sweepall",
+                      "wrong.exe");
+  f.view.answers = {true};
+  f.files.AddFile("C:\\setup\\un.ini", Script({"[Header]", "Option=3", "Uninstall=\\", "[R"}));
+  dialog.Start("C:\\setup\\un.ini");
+  EXPECT_TRUE(f.programs.started.empty()) << f.programs.started.front();
+  EXPECT_TRUE(f.view.closed);
+}
+
 TEST_F(ScriptRun, ScriptWithOneSectionRunsNothingAndKeepsTheUninstallKey) {
   f.registry.AddKey(kUninstallProduct);
   f.files.AddFile("C:\\WINDOWS\\a");
@@ -324,13 +372,34 @@ TEST_F(ScriptRun, RootIndexOutsideTheTableSelectsNoRoot) {
     SCOPED_TRACE(index);
     f.log.bytes.clear();
     Lines log = RunLogged({"[K", "3", "[K", index, "Software\\A"});
-    if (std::string(index) == "x") {
-      // "x" reads as 0: the current root, chosen by the first section.
-      EXPECT_EQ(log, (Lines{"Delete Key : Software\\A--> Successful !"}));
-    } else {
-      EXPECT_EQ(log, (Lines{"Delete Key : Software\\A--> Fail !"}));
-      EXPECT_TRUE(f.registry.HasKey("HKLM\\Software\\A"));
-    }
+    EXPECT_EQ(log, (Lines{"Delete Key : Software\\A--> Fail !"}));
+    EXPECT_TRUE(f.registry.HasKey("HKLM\\Software\\A"));
+  }
+}
+
+TEST_F(ScriptRun, RootIndexThatIsNoDecimalNumberSelectsNoRoot) {
+  // Read as 0, these would keep the root an earlier section chose.
+  f.registry.AddKey("HKLM\\Software\\A");
+  f.registry.SetValue("HKLM\\Software\\R", "v", "x");
+  for (const char* index : {"HKLM", "3x", "0x3", " ", "+", "3 3"}) {
+    SCOPED_TRACE(std::string("[") + index + "]");
+    f.log.bytes.clear();
+    const Lines log = RunLogged({"[K", "3", "[K", index, "Software\\A", "[V", index, "Software\\R",
+                                 "v", "[A", index, "Software\\R", "w", "data"});
+    EXPECT_EQ(log, (Lines{"Delete Key : Software\\A--> Fail !",
+                          "Delete Key Value :Software\\R\\v-->Delete fail !",
+                          "Add Key Value: w"}));
+    EXPECT_TRUE(f.registry.HasKey("HKLM\\Software\\A"));
+    EXPECT_TRUE(f.registry.HasValue("HKLM\\Software\\R", "v"));
+    EXPECT_FALSE(f.registry.HasValue("HKLM\\Software\\R", "w"));
+  }
+  // Leading blanks and a sign still make a number.
+  for (const char* index : {" 3", "+3", "03"}) {
+    SCOPED_TRACE(index);
+    f.log.bytes.clear();
+    f.registry.AddKey("HKLM\\Software\\A");
+    EXPECT_EQ(RunLogged({"[K", index, "Software\\A"}),
+              (Lines{"Delete Key : Software\\A--> Successful !"}));
   }
 }
 

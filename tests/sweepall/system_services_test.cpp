@@ -189,6 +189,56 @@ TEST_F(Services, KeyTreeWithOverlongSubkeyNameFails) {
   EXPECT_TRUE(f.registry.HasKey("HKCU\\KD"));
 }
 
+// A tree holding a link to a key outside it and a link to its own top.
+class LinkedTree : public Services {
+ protected:
+  void SetUp() override {
+    f.registry.AddKey("HKLM\\Software\\T\\a\\b");
+    f.registry.AddLink("HKLM\\Software\\T\\a\\out", "HKLM\\Software\\Target");
+    f.registry.AddLink("HKLM\\Software\\T\\loop", "HKLM\\Software\\T");
+    f.registry.SetValue("HKLM\\Software\\Target\\keep", "v", "1");
+    f.registry.AddLink("HKLM\\Software\\L", "HKLM\\Software\\Target");
+  }
+  bool TargetIntact() {
+    return f.registry.HasKey("HKLM\\Software\\Target") &&
+           f.registry.HasValue("HKLM\\Software\\Target\\keep", "v");
+  }
+};
+
+TEST_F(LinkedTree, KeyTreeDeletesLinksAsLinksAndEnds) {
+  EXPECT_EQ(s.DeleteKeyTree(kLocalMachine, "Software\\T"), kOk);
+  EXPECT_FALSE(f.registry.HasKey("HKLM\\Software\\T"));
+  EXPECT_TRUE(TargetIntact());
+  EXPECT_EQ(f.registry.open_handles(), 0u);
+  // A named key that is itself a link goes as a link too.
+  EXPECT_EQ(s.DeleteKeyTree(kLocalMachine, "Software\\L"), kOk);
+  EXPECT_FALSE(f.registry.HasKey("HKLM\\Software\\L"));
+  EXPECT_TRUE(TargetIntact());
+}
+
+TEST_F(LinkedTree, SecurityResetNeverReachesThroughALink) {
+  EXPECT_EQ(s.ResetKeySecurityTree(kLocalMachine, "Software\\T"), kOk);
+  for (const std::string& key : f.registry.resets)
+    EXPECT_EQ(key.rfind("hklm\\software\\t", 0), 0u) << key;
+  // Each subkey is reset before its own tree, which resets it again.
+  EXPECT_EQ(f.registry.Find("HKLM\\Software\\T\\a\\b")->resets, 2);
+  EXPECT_EQ(f.registry.Find("HKLM\\Software\\Target")->resets, 0);
+  EXPECT_EQ(f.registry.open_handles(), 0u);
+  EXPECT_EQ(s.ResetKeySecurity(kLocalMachine, "Software\\L"), 1) << "the link's own list";
+  EXPECT_EQ(f.registry.Find("HKLM\\Software\\Target")->resets, 0);
+}
+
+TEST_F(Services, KeyPathsOfBackslashesOnlyNameNoKey) {
+  f.registry.AddKey("HKLM\\Software\\A");
+  for (const char* path : {"\\", "\\\\"}) {
+    EXPECT_EQ(s.DeleteKeyTree(kLocalMachine, path), kErrorBadKey) << path;
+    EXPECT_EQ(s.ResetKeySecurityTree(kLocalMachine, path), kErrorBadKey) << path;
+    EXPECT_EQ(s.ResetKeySecurity(kLocalMachine, path), 0) << path;
+  }
+  EXPECT_TRUE(f.registry.resets.empty());
+  EXPECT_TRUE(f.registry.HasKey("HKLM\\Software\\A"));
+}
+
 TEST_F(Services, AudioCdCommandNeedsItsKey) {
   EXPECT_EQ(s.RestoreAudioCdPlayCommand(), kErrorFileNotFound);
   f.registry.AddKey("HKCR\\AudioCD\\shell\\play\\command");

@@ -32,6 +32,13 @@
 //   traydel CLASS TITLE ID         remove the window's notification-area icon ID,
 //                                  as a shell that goes away takes it along
 //   postreg CLASS TITLE NAME       post the registered message NAME ("TaskbarCreated")
+//   creations MS CLASS...          print "ready", then the class of each top-level
+//                                  window of one of the CLASSes as it is created (by
+//                                  any process), in creation order, for MS
+//   buttons PID                    print "CLASS TITLE" of each top-level window of
+//                                  process PID that gets a task-bar button: visible
+//                                  and unowned and no tool window, or marked as an
+//                                  application window
 //   sleep MS                       wait
 //   all CLASS TITLE                print "handle left top right bottom visible|hidden" of
 //                                  every top-level window that matches, hidden ones too
@@ -154,6 +161,69 @@ BOOL CALLBACK PrintIfClass(HWND window, LPARAM param) {
   RECT r;
   if (std::strcmp(cls, list->Class) == 0 && IsWindowVisible(window) && GetWindowRect(window, &r))
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  return TRUE;
+}
+
+struct ProcessWindows {
+  DWORD Process;
+};
+
+// The classes `creations` watches for; set once before the hook runs.
+char** g_watched = nullptr;
+int g_watchedCount = 0;
+
+void CALLBACK OnObjectCreate(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                             DWORD) {
+  if (object != OBJID_WINDOW || child != CHILDID_SELF || !window) return;
+  if (GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  for (int i = 0; i < g_watchedCount; ++i) {
+    if (std::strcmp(cls, g_watched[i]) == 0) {
+      std::printf("%s\n", cls);
+      std::fflush(stdout);
+    }
+  }
+}
+
+// Out-of-context window events reach this thread as messages, in the order
+// the windows were created.
+int WatchCreations(unsigned long ms, char** classes, int count) {
+  g_watched = classes;
+  g_watchedCount = count;
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+                                       OnObjectCreate, 0, 0, WINEVENT_OUTOFCONTEXT);
+  if (!hook) return 1;
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const DWORD start = GetTickCount();
+  for (DWORD now = start; now - start < ms; now = GetTickCount()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - (now - start), QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  UnhookWinEvent(hook);
+  return 0;
+}
+
+bool HasTaskbarButton(HWND window) {
+  if (!IsWindowVisible(window)) return false;
+  const LONG ex = GetWindowLongA(window, GWL_EXSTYLE);
+  if (ex & WS_EX_APPWINDOW) return true;
+  return GetWindow(window, GW_OWNER) == nullptr && !(ex & WS_EX_TOOLWINDOW);
+}
+
+BOOL CALLBACK PrintProcessWindow(HWND window, LPARAM param) {
+  auto* list = reinterpret_cast<ProcessWindows*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != list->Process) return TRUE;
+  char cls[64] = {}, title[128] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (HasTaskbarButton(window)) {
+    GetWindowTextA(window, title, sizeof title);
+    std::printf("%s %s\n", cls, title);
+  }
   return TRUE;
 }
 
@@ -351,6 +421,12 @@ int Run(int argc, char** argv) {
     } else {
       std::printf("%s\n", SendTo(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
     }
+    return 0;
+  }
+  if (cmd == "creations" && need(2)) return WatchCreations(Number(argv[2]), argv + 3, argc - 3);
+  if (cmd == "buttons" && need(1)) {
+    ProcessWindows list{static_cast<DWORD>(Number(argv[2]))};
+    EnumWindows(PrintProcessWindow, reinterpret_cast<LPARAM>(&list));
     return 0;
   }
   if (cmd == "sleep" && need(1)) {

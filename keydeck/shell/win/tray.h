@@ -19,6 +19,8 @@ class TrayIcons {
   // NIM_DELETE; only size, window and id are filled, the rest stays as the
   // last call left it.
   bool Delete(HWND window, UINT id);
+  // The tip as the last Add handed it to the system.
+  const char* Tip() const { return record_.szTip; }
 
  private:
   NOTIFYICONDATAA record_;

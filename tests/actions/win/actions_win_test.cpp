@@ -280,9 +280,18 @@ TEST(WinVolumeTest, VolumeKeysThroughTheProcessWideActions) {
   engine.SetEntry(1, ActionEntry{"Up", "", 4, 0});
   engine.SetEntry(2, ActionEntry{"Mute", "", 5, 0});
   if (actions.UsesEndpointVolume()) {
-    // Wine cannot write the endpoint volume (above): the keys still succeed.
-    for (int row = 0; row < 3; ++row) EXPECT_TRUE(engine.RunEntry(row));
-    GTEST_SKIP() << "endpoint volume is read-only under this Wine";
+    // The keys go to the endpoint, not the mixer. Wine cannot write the
+    // endpoint's volume (above): the level must then stay what the
+    // endpoint reads, not what the key wanted.
+    MixerVolume mixer;
+    ASSERT_TRUE(mixer.SetVolume(0x3000));
+    EndpointVolume endpoint;
+    const uint32_t level = endpoint.GetVolume();
+    for (int row = 0; row < 3; ++row) EXPECT_TRUE(engine.RunEntry(row)) << row;
+    EXPECT_EQ(engine.MasterVolume(), level) << "a refused write reported as a new level";
+    EXPECT_EQ(endpoint.GetVolume(), level);
+    EXPECT_NEAR(static_cast<double>(mixer.GetVolume()), 0x3000, 1.0) << "a key went to the mixer";
+    return;
   }
   MixerVolume volume;
   ASSERT_TRUE(volume.SetVolume(0x0550));
@@ -303,19 +312,35 @@ TEST(WinVolumeTest, VolumeKeysThroughTheProcessWideActions) {
 }
 
 TEST(WinVolumeTest, StartupOpenReportsControlChangesToTheWindow) {
-  TestWindow window("KdMixerWindow");
   WinActions actions;
+  // The open names its window as the receiver of control changes: a window
+  // that is gone can receive nothing, and the open with it is refused.
+  HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(gone, nullptr);
+  DestroyWindow(gone);
+  actions.OpenMixer(gone);
+  EXPECT_FALSE(actions.MixerOpen()) << "opened with a destroyed callback window";
+
+  TestWindow window("KdMixerWindow");
   actions.OpenMixer(window.get());
   ASSERT_TRUE(actions.MixerOpen());
   MixerVolume other;
-  other.SetVolume(0x4000);
-  other.SetVolume(0x5000);
+  ASSERT_TRUE(other.SetVolume(0x4000));
+  ASSERT_TRUE(other.SetVolume(0x5000));
   TestWindow::Pump(300);
+  // Wine 8 posts no MM_MIXM_CONTROL_CHANGE at all (measured); where the
+  // system does, each one carries the open's handle in wParam, which
+  // Keydeck ignores, and comes here.
   int changes = 0;
   for (const Seen& s : g_seen) changes += s.message == 0x3D1;
   std::printf("MM_MIXM_CONTROL_CHANGE messages seen: %d\n", changes);
   actions.CloseMixer();
   EXPECT_FALSE(actions.MixerOpen());
+  // Closed: a second open is a fresh one, not refused as already open.
+  actions.OpenMixer(window.get());
+  EXPECT_TRUE(actions.MixerOpen());
+  actions.CloseMixer();
 }
 
 // ---- key synthesis ---------------------------------------------------------

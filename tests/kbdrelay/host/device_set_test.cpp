@@ -329,6 +329,44 @@ TEST_F(DeviceSetTest, ReportsGoToTheHiddenWindowAndAreRelayedInOrderUnderTheAppM
                                                   {kApp, kAppMessage, 1, 0x77}}));
 }
 
+TEST_F(DeviceSetTest, RelayedWordsTheAppQueueRefusesAreKeptAndPostedInOrder)
+{
+    bus_.addReceiver();
+    DeviceSet& set = init(Variant::Kbdrelay);
+    poster_.clear();
+    // The second word is refused: it and every later one wait in order.
+    poster_.failNext({false, true, true});
+    EXPECT_TRUE(set.relay(0, 0x1104));
+    EXPECT_FALSE(set.relay(1, 0x77));
+    EXPECT_FALSE(set.relay(0, 0x2204)) << "must not overtake the kept word";
+    EXPECT_EQ(set.pendingWords(), 2u);
+    poster_.failNext({true});
+    EXPECT_FALSE(set.flushPending());
+    EXPECT_TRUE(set.flushPending());
+    EXPECT_EQ(set.pendingWords(), 0u);
+    EXPECT_EQ(poster_.all(), (std::vector<Posted>{{kApp, kAppMessage, 0, 0x1104},
+                                                  {kApp, kAppMessage, 1, 0x77},
+                                                  {kApp, kAppMessage, 0, 0x2204}}));
+}
+
+TEST_F(DeviceSetTest, ARelayPostsTheKeptWordsFirstWithoutWaitingForTheFlushTimer)
+{
+    // While reports keep coming, the queue never runs empty of posted
+    // messages, and a flush timer would never fire.
+    bus_.addReceiver();
+    DeviceSet& set = init(Variant::Kbdrelay);
+    poster_.clear();
+    poster_.failNext({true, true});
+    EXPECT_FALSE(set.relay(0, 0x0104));
+    EXPECT_FALSE(set.relay(1, 0x0201)) << "the kept word is refused again";
+    EXPECT_EQ(set.pendingWords(), 2u);
+    EXPECT_TRUE(set.relay(0, 0x0304));
+    EXPECT_EQ(set.pendingWords(), 0u);
+    EXPECT_EQ(poster_.all(), (std::vector<Posted>{{kApp, kAppMessage, 0, 0x0104},
+                                                  {kApp, kAppMessage, 1, 0x0201},
+                                                  {kApp, kAppMessage, 0, 0x0304}}));
+}
+
 TEST_F(DeviceSetTest, StoppedReadersPostNothingMoreAndReleaseTheirHandles)
 {
     bus_.add("\\\\?\\a", 0xFF02, 1);

@@ -20,11 +20,39 @@ Report makeReport(std::uint32_t low, std::uint32_t high)
     return report;
 }
 
-void RecordingPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+bool RecordingPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                            std::uint32_t lParam)
 {
     std::lock_guard lock(mutex_);
+    bool fail = failAll_;
+    if (!pattern_.empty()) {
+        fail = pattern_.front();
+        pattern_.pop_front();
+    }
+    if (fail) {
+        ++failures_;
+        return false;
+    }
     posted_.push_back({window, message, wParam, lParam});
+    return true;
+}
+
+void RecordingPoster::failNext(std::deque<bool> pattern)
+{
+    std::lock_guard lock(mutex_);
+    pattern_ = std::move(pattern);
+}
+
+void RecordingPoster::setFailAll(bool fail)
+{
+    std::lock_guard lock(mutex_);
+    failAll_ = fail;
+}
+
+int RecordingPoster::failures() const
+{
+    std::lock_guard lock(mutex_);
+    return failures_;
 }
 
 std::vector<Posted> RecordingPoster::all() const
@@ -59,8 +87,11 @@ bool FakePort::beginRead(std::uint8_t* buffer)
     ++reads_;
     completed_ = false;
     if (!queued_.empty()) {
-        std::memcpy(buffer, queued_.front().data(), kReportSize);
+        lastFailed_ = queuedFailed_.front();
+        if (!lastFailed_)
+            std::memcpy(buffer, queued_.front().data(), kReportSize);
         queued_.pop_front();
+        queuedFailed_.pop_front();
         pending_ = nullptr;
         completed_ = true;
     } else {
@@ -96,9 +127,25 @@ void FakePort::deliver(const Report& report)
         std::memcpy(pending_, report.data(), kReportSize);
         pending_ = nullptr;
         completed_ = true;
+        lastFailed_ = false;
         changed_.notify_all();
     } else {
         queued_.push_back(report);
+        queuedFailed_.push_back(false);
+    }
+}
+
+void FakePort::deliverError()
+{
+    std::lock_guard lock(mutex_);
+    if (pending_ != nullptr) {
+        pending_ = nullptr;
+        completed_ = true;
+        lastFailed_ = true;
+        changed_.notify_all();
+    } else {
+        queued_.push_back(Report{});
+        queuedFailed_.push_back(true);
     }
 }
 
@@ -109,8 +156,30 @@ void FakePort::unplug()
     if (pending_ != nullptr) {
         pending_ = nullptr;
         completed_ = true;
+        lastFailed_ = true;
     }
     changed_.notify_all();
+}
+
+bool FakePort::readSucceeded()
+{
+    std::lock_guard lock(mutex_);
+    return !lastFailed_;
+}
+
+bool FakePort::pauseBeforeRetry(unsigned attempt)
+{
+    std::unique_lock lock(mutex_);
+    ++pauses_;
+    changed_.wait_for(lock, std::chrono::milliseconds(retryPauseMs(attempt)),
+                      [&] { return stopFlag_->load() != kRun; });
+    return stopFlag_->load() == kRun;
+}
+
+int FakePort::pauses() const
+{
+    std::lock_guard lock(mutex_);
+    return pauses_;
 }
 
 void FakePort::wake()
@@ -149,9 +218,9 @@ int FakePort::overlappingReads() const
     return overlapping_;
 }
 
-void PosterSink::post(std::uint32_t wParam, std::uint32_t lParam)
+bool PosterSink::post(std::uint32_t wParam, std::uint32_t lParam)
 {
-    poster_.post(target_, 0x501, wParam, lParam);
+    return poster_.post(target_, 0x501, wParam, lParam);
 }
 
 ThreadReaderHost::~ThreadReaderHost()

@@ -35,15 +35,23 @@ struct Posted {
 
 class RecordingPoster final : public MessagePoster {
 public:
-    void post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+    bool post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
               std::uint32_t lParam) override;
     std::vector<Posted> all() const;
     std::vector<Posted> to(WindowHandle window) const;
     void clear();
+    // A full queue: the next posts fail as the pattern says (true = fail),
+    // then all while failAll is set.
+    void failNext(std::deque<bool> pattern);
+    void setFailAll(bool fail);
+    int failures() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<Posted> posted_;
+    std::deque<bool> pattern_;
+    bool failAll_ = false;
+    int failures_ = 0;
 };
 
 // One open collection as its reader sees it. Reports delivered while no read
@@ -56,8 +64,12 @@ public:
     bool beginRead(std::uint8_t* buffer) override;
     bool waitForRead() override;
     void cancelRead() override;
+    bool readSucceeded() override;
+    bool pauseBeforeRetry(unsigned attempt) override;
 
     void deliver(const Report& report);
+    // A read that completes with an error and no report.
+    void deliverError();
     // The device goes away: the outstanding read fails, later ones can't be issued.
     void unplug();
     // Called by whoever set the stop flag.
@@ -68,6 +80,7 @@ public:
     int readsIssued() const;
     int cancels() const;
     bool readOutstanding() const;
+    int pauses() const;
     int overlappingReads() const;
 
 private:
@@ -75,6 +88,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Report> queued_;
+    std::deque<bool> queuedFailed_;
+    bool lastFailed_ = false;
     std::uint8_t* pending_ = nullptr;  // buffer of the outstanding read
     bool completed_ = false;
     bool sleeping_ = false;
@@ -82,13 +97,14 @@ private:
     int reads_ = 0;
     int cancels_ = 0;
     int overlapping_ = 0;
+    int pauses_ = 0;
 };
 
 // Posts what a reader hands on, as message 0x501 to its post target.
 class PosterSink final : public ReportSink {
 public:
     PosterSink(MessagePoster& poster, WindowHandle target) : poster_(poster), target_(target) {}
-    void post(std::uint32_t wParam, std::uint32_t lParam) override;
+    bool post(std::uint32_t wParam, std::uint32_t lParam) override;
 
 private:
     MessagePoster& poster_;

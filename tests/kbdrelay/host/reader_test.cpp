@@ -1,6 +1,7 @@
 // The reader loop against a port whose reads complete when the test says.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -155,6 +156,60 @@ TEST(ReportWord, IsLittleEndianWithByteZeroLowest)
 {
     const std::uint8_t bytes[4] = {0x04, 0x13, 0x00, 0x80};
     EXPECT_EQ(reportWord(bytes), 0x80001304u);
+}
+
+// Waits until the reader has posted `count` words or five seconds passed.
+bool waitForWords(const RecordingPoster& poster, std::size_t count)
+{
+    for (int i = 0; i < 500 && poster.all().size() < count; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return poster.all().size() >= count;
+}
+
+TEST_F(ReaderLoop, FailedPostsAreRetriedUntilDeliveredAndAReportStaysWhole)
+{
+    start();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(1));
+    // Both words refused a few times, then the second word alone.
+    poster_.failNext({true, true, true, false, true, true});
+    port_.deliver(makeReport(0x1104, 0x0D0C0B0A));
+    port_.deliver(makeReport(0x2204, 0x04030201));
+    ASSERT_TRUE(waitForWords(poster_, 4)) << "got " << poster_.all().size() << " words";
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x1104}, {1, 0x0D0C0B0A}, {0, 0x2204}, {1, 0x04030201}}));
+    EXPECT_EQ(poster_.failures(), 5);
+    EXPECT_GE(port_.pauses(), 5) << "retries wait between attempts";
+}
+
+TEST_F(ReaderLoop, StopEndsAReaderThatCanNotPost)
+{
+    start();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(1));
+    poster_.setFailAll(true);
+    port_.deliver(makeReport(0x1104));
+    for (int i = 0; i < 500 && poster_.failures() < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GE(poster_.failures(), 3);
+    const int failuresBefore = poster_.failures();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Backed off, not spinning: the waits are bounded, so few attempts.
+    EXPECT_LT(poster_.failures() - failuresBefore, 60);
+    const auto begin = std::chrono::steady_clock::now();
+    stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(500));
+    EXPECT_EQ(exitCode_, 0u);
+    EXPECT_FALSE(port_.readOutstanding());
+    EXPECT_TRUE(words().empty());
+}
+
+TEST_F(ReaderLoop, ReadThatCompletesWithAnErrorPostsNothing)
+{
+    start();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(1));
+    port_.deliverError();
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(2));
+    port_.deliver(makeReport(0x3304));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(3));
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x3304}}));
 }
 
 }  // namespace

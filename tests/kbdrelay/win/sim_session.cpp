@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 namespace kbdsim_test {
 
@@ -96,6 +97,14 @@ void Session::unload()
 {
     if (module_ != nullptr)
         FreeLibrary(module_);
+    module_ = nullptr;
+}
+
+void Session::unloadFromAnotherThread()
+{
+    if (module_ == nullptr)
+        return;
+    std::thread([module = module_] { FreeLibrary(module); }).join();
     module_ = nullptr;
 }
 

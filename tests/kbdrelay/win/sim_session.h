@@ -46,6 +46,9 @@ public:
     HWND app() const { return app_; }
     HWND hidden() const { return FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"); }
     void unload();
+    // FreeLibrary on a thread of its own, as when a program unloads the
+    // library from another thread than the one that called InitDriver.
+    void unloadFromAnotherThread();
 
     // Pumps this thread's messages until `count` messages reached the
     // application window or the time is up.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -184,6 +185,83 @@ TEST_F(KbdrelaySim, BurstWrittenAtOnceArrivesCompleteAndInOrder)
     expectNumberedStream(seen, 1, kCount);
 }
 
+TEST_F(KbdrelaySim, BurstWhileTheReceivingThreadStallsArrivesCompleteAndInOrder)
+{
+    // Keydeck's GUI thread stops taking messages while a launched program
+    // starts or a message box waits; the reports meanwhile must all queue.
+    constexpr std::uint32_t kCount = 5000;
+    std::atomic<int> delivered{0};
+    std::thread writer([&] {
+        for (std::uint32_t i = 1; i <= kCount; ++i)
+            delivered += send(kInput, numberedReport(i));
+    });
+    Sleep(3000);
+    const std::vector<Message> seen = session_->collect(2 * kCount, 60000);
+    writer.join();
+    EXPECT_EQ(delivered.load(), int(kCount));
+    expectNumberedStream(seen, 1, kCount);
+}
+
+// Open handles of this process; -1 where the system cannot tell (the 9x
+// family and NT before XP SP1 lack GetProcessHandleCount).
+int handlesInProcess()
+{
+    using HandleCountFn = BOOL(WINAPI*)(HANDLE, PDWORD);
+    static const auto handleCount = reinterpret_cast<HandleCountFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcessHandleCount")));
+    DWORD count = 0;
+    return handleCount != nullptr && handleCount(GetCurrentProcess(), &count) ? int(count) : -1;
+}
+
+// The simulated receiver forgets a closed client's pipe instance a moment
+// after the close: wait until the count is back at `expected` (or give up
+// and return the count).
+int settledHandles(int expected)
+{
+    int now = handlesInProcess();
+    for (int i = 0; i < 100 && now > expected; ++i) {
+        Sleep(20);
+        now = handlesInProcess();
+    }
+    return now;
+}
+
+TEST_F(KbdrelaySim, ThousandRemovalAndArrivalCyclesLeaveThreadsAndHandlesWhereTheyWere)
+{
+    auto cycle = [&](int n) {
+        session_->deviceChange(kRemoveComplete, "\\\\.\\pipe\\kbdsim-input");
+        if (!receiver->waitForClients(kInput, 0, 2000))
+            return ::testing::AssertionFailure() << "cycle " << n << ": input still open";
+        session_->deviceChange(kArrival, "\\\\?\\hid#anything");
+        const std::vector<Message> found = session_->collect(1, 2000);
+        if (found.size() != 1 || found[0].message != 0x600u)
+            return ::testing::AssertionFailure() << "cycle " << n << ": no 0x600 after the arrival";
+        if (!receiver->waitForClients(kInput, 1, 2000))
+            return ::testing::AssertionFailure() << "cycle " << n << ": input not opened again";
+        return ::testing::AssertionSuccess();
+    };
+    // One cycle first: anything made once for good is then counted.
+    ASSERT_TRUE(cycle(0));
+    const int threads = threadsInProcess();
+    const int handles = settledHandles(0);
+    for (int n = 1; n <= 1000; ++n)
+        ASSERT_TRUE(cycle(n));
+    EXPECT_EQ(threadsInProcess(), threads);
+    if (handles < 0)
+        std::printf("no GetProcessHandleCount here: only the threads were counted\n");
+    else
+        EXPECT_EQ(settledHandles(handles), handles) << "handles before the 1000 cycles: " << handles;
+
+    constexpr std::uint32_t kCount = 500;
+    std::thread writer([&] {
+        for (std::uint32_t i = 1; i <= kCount; ++i)
+            send(kInput, numberedReport(i));
+    });
+    const std::vector<Message> seen = session_->collect(2 * kCount, 30000);
+    writer.join();
+    expectNumberedStream(seen, 1, kCount);
+}
+
 TEST_F(KbdrelaySim, FeatureReportDeliversExactlyFiveBytesToTheFeatureCollection)
 {
     const std::string log = featureLogPath();
@@ -236,6 +314,51 @@ TEST_F(KbdrelaySim, UnloadEndsTheReaderAndRemovesTheHiddenWindow)
     EXPECT_EQ(FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"), nullptr);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "unload posted WM_QUIT";
+}
+
+// Loads kbdrelay.dll, starts it and checks that a report gets through.
+std::unique_ptr<Session> startedSession(std::uint32_t report)
+{
+    auto session = std::make_unique<Session>("kbdrelay.dll");
+    EXPECT_TRUE(session->loaded()) << "LoadLibrary failed: " << GetLastError();
+    if (!session->loaded())
+        return session;
+    EXPECT_EQ(session->initDriver(session->app(), kAppMessage, 0xFF02), 1);
+    const std::vector<Message> first = session->collect(1, 2000);
+    EXPECT_EQ(first.size(), 1u);
+    EXPECT_TRUE(receiver->waitForClients(kInput, 1, 2000)) << "reader never opened the input";
+    HWND hidden = session->hidden();
+    EXPECT_NE(hidden, nullptr) << "no hidden window";
+    EXPECT_EQ(GetWindowThreadProcessId(hidden, nullptr), GetCurrentThreadId());
+    EXPECT_EQ(send(kInput, numberedReport(report)), 1);
+    expectNumberedStream(session->collect(2, 3000), report, report);
+    return session;
+}
+
+TEST(KbdrelaySimUnload, UnloadOnAnotherThreadLeavesALaterLoadWorking)
+{
+    std::unique_ptr<Session> session = startedSession(11);
+    const int baselineThreads = threadsInProcess() - 1;  // less the reader
+    session->unloadFromAnotherThread();
+    EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000)) << "input still open after unload";
+    EXPECT_EQ(threadsInProcess(), baselineThreads);
+
+    // Loaded again before this thread has taken a message: the old window
+    // is still there.
+    session = startedSession(12);
+    if (HasFatalFailure() || HasNonfatalFailure())
+        return;
+    session->unloadFromAnotherThread();
+    // The old window belongs to this thread and goes once it runs its queue.
+    session->collect(1, 300);
+    EXPECT_EQ(FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"), nullptr) << "hidden window left behind";
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "unload posted WM_QUIT";
+
+    session = startedSession(13);
+    session.reset();
+    EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
+    EXPECT_EQ(FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"), nullptr);
 }
 
 TEST(KbdrelaySimReportPage, AnotherReportPageStillReadsTheInputButPostsNotFound)

@@ -1,15 +1,32 @@
 # keydeck.exe starts with the sample keymap imported, creates its windows
-# with their classes and titles, shows the LED strip after two seconds and
-# ends on WM_QUIT.
+# with their classes and titles in the order of its forms, shows no
+# task-bar button, shows the LED strip after two seconds and ends on
+# WM_QUIT.
 source "$(dirname "$0")/lib.sh"
 
 import_keymap
 mkdir -p "$KD_RUN/work"
+# Watches the forms being created, from before the start.
+timeout 60 wine "$KD_BIN/wintool.exe" creations 8000 TRFLed TSetupFrm TForm3 TMovie TPLAYER \
+  >"$KD_RUN/creations.out" 2>/dev/null </dev/null &
+watcher=$!
+for _ in $(seq 100); do
+  grep -q ready "$KD_RUN/creations.out" 2>/dev/null && break
+  sleep 0.1
+done
 keydeck_start "$KD_RUN/work"
 wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 15000 >/dev/null
 # The control form appears before its load finishes; the forms after it
 # come once it is done.
 wt wait TPLAYER PLAYER 15000 >/dev/null
+pid="$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")"
+check "no task-bar button before the strip shows" "" "$(wt buttons "$pid")"
+wait "$watcher"
+# The last window of each class counts: the action engine's own panel is
+# created at process start, before the forms.
+order="$(tr -d '\r' <"$KD_RUN/creations.out" | grep -v '^ready$' | tac | awk '!seen[$0]++' | tac | tr '\n' ' ')"
+check "forms created in the order RFLed, SetupFrm, Form3, Movie, PLAYER" \
+  "TRFLed TSetupFrm TForm3 TMovie TPLAYER " "$order"
 check "control form exists" yes "$(has_window TSetupFrm "WIRELESS KEYBOARD SETUP")"
 check "application window exists" yes "$(has_window TApplication "WIRELESS KEYBOARD")"
 check "LED strip exists" yes "$(has_window TRFLed RFLed)"
@@ -22,6 +39,7 @@ check "Channel Setting hidden" hidden "$(wt visible TForm3 "Channel Setting")"
 wt waitvisible TRFLed RFLed 5000
 check "LED strip shown by Timer2" visible "$(wt visible TRFLed RFLed)"
 check "LED strip at the lower right" "864 688 1024 733" "$(wt rect TRFLed RFLed)"
+check "no task-bar button with the strip shown" "" "$(wt buttons "$pid")"
 
 keydeck_stop
 check "keydeck ended on WM_QUIT" no "$(has_window TApplication "WIRELESS KEYBOARD")"

@@ -124,8 +124,20 @@ TEST(TrayIcons, CallbackMessageAndRecord) {
   EXPECT_EQ(0x603u, tray.SetCallbackMessage(0x604));
   TestForm form;
   ASSERT_TRUE(form.Create("TKeydeckTrayForm", "tray"));
-  const std::string longTip(100, 't');
-  EXPECT_TRUE(tray.Add(form.Window(), 512, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)), longTip.c_str()));
+  HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  // The old layout has room for 63 characters and the terminator.
+  std::string longTip(100, 't');
+  longTip[62] = 'x';
+  longTip[63] = 'y';
+  EXPECT_TRUE(tray.Add(form.Window(), 512, icon, longTip.c_str()));
+  EXPECT_EQ(std::string(tray.Tip()), longTip.substr(0, 63));
+  EXPECT_TRUE(tray.Delete(form.Window(), 512));
+  const std::string exact(63, 'e');
+  EXPECT_TRUE(tray.Add(form.Window(), 512, icon, exact.c_str()));
+  EXPECT_EQ(std::string(tray.Tip()), exact) << "a tip of 63 characters is kept whole";
+  EXPECT_TRUE(tray.Delete(form.Window(), 512));
+  EXPECT_TRUE(tray.Add(form.Window(), 512, icon, nullptr));
+  EXPECT_EQ(std::string(tray.Tip()), "") << "no tip: empty, not the last one";
   EXPECT_TRUE(tray.Delete(form.Window(), 512));
   form.Destroy();
 }

@@ -24,6 +24,9 @@ reg_import <<'REG'
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest\Details]
 "DisplayName"="Keydeck"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\OtherProduct]
+"DisplayName"="Other"
 REG
 check "set-up: key tree" present "$(reg_state 'HKLM\Software\KeydeckTest\Level1\Level2\Level3')"
 
@@ -54,4 +57,19 @@ check "added value" "added data" "$(reg_state 'HKCU\Software\KeydeckTest' AddedV
 check "Uninstall key with its subkey" absent \
   "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest')"
 check "no log without the check box" absent "$(exists "$C/sweepall.log")"
+
+# An Uninstall value of a backslash would name the whole Uninstall key (the
+# registry skips trailing backslashes), and a root index that is no number
+# must not keep the root of the section before it.
+script_file "$C/kdtest/bad.ini" \
+  "[Keydeck Uninstall]" "Name=Keydeck" "Option=2" 'Uninstall=\' \
+  "[K" "3" 'Software\KeydeckNothing' \
+  "[K" "HKLM" 'Software\KeydeckTest'
+timeout 60 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\bad.ini' >"$KD_RUN/sweepall-bad.out" 2>&1
+check "sweepall.exe with Uninstall=\\ ended with" 0 "$?"
+check "the Uninstall key" present \
+  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
+check "another product's entry" Other \
+  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OtherProduct' DisplayName)"
+check "key under a root index that is no number" present "$(reg_state 'HKLM\Software\KeydeckTest')"
 finish

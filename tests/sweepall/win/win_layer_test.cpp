@@ -97,6 +97,72 @@ TEST_F(WinLayer, KeyTreeThreeLevelsDeepGoesCompletely) {
   EXPECT_EQ(services_.DeleteKeyTree(kCurrentUser, ""), ERROR_BADKEY);
 }
 
+// A registry link at HKLM\path to an NT registry path.
+long CreateLink(const std::string& path, const wchar_t* target) {
+  common::ScopedKey key;
+  LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
+                           REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                           KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, key.put(), nullptr);
+  if (r != ERROR_SUCCESS) return r;
+  return RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                        reinterpret_cast<const BYTE*>(target),
+                        static_cast<DWORD>(wcslen(target) * sizeof(wchar_t)));
+}
+
+TEST_F(WinLayer, KeyPathsSkipDoubledAndTrailingBackslashes) {
+  CreateKey(HKEY_LOCAL_MACHINE, std::string(kTestKey) + "\\A");
+  // What makes "Uninstall=\\" name the Uninstall key itself.
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kTestKey) + "\\"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kTestKey) + "\\\\"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kTestKey) + "\\\\A"));
+  common::ScopedKey key;
+  std::printf("leading backslash: %ld\n",
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_READ, key.put()));
+}
+
+TEST_F(WinLayer, TreeWalksDeleteAndResetLinksAsLinks) {
+  const std::string tree = std::string(kTestKey) + "\\Tree";
+  const std::string target = std::string(kTestKey) + "\\Target";
+  CreateKey(HKEY_LOCAL_MACHINE, tree + "\\a\\b");
+  CreateKey(HKEY_LOCAL_MACHINE, target + "\\keep");
+  const long made =
+      CreateLink(tree + "\\a\\out", L"\\Registry\\Machine\\Software\\SweepallTest\\Target");
+  ASSERT_EQ(made, ERROR_SUCCESS) << "registry links are not available";
+  ASSERT_EQ(CreateLink(tree + "\\loop", L"\\Registry\\Machine\\Software\\SweepallTest\\Tree"),
+            ERROR_SUCCESS);
+  ASSERT_EQ(CreateLink(std::string(kTestKey) + "\\Named",
+                       L"\\Registry\\Machine\\Software\\SweepallTest\\Target"),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, tree + "\\a\\out\\keep")) << "the link leads nowhere";
+  EXPECT_TRUE(services_.IsLinkKey(kLocalMachine, tree + "\\loop"));
+  EXPECT_FALSE(services_.IsLinkKey(kLocalMachine, tree + "\\a"));
+
+  if (NtFamily()) {
+    EXPECT_EQ(services_.ResetKeySecurityTree(kLocalMachine, tree), kOk);
+    // The target keeps the list it was created with: more than the two entries.
+    common::ScopedKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, target.c_str(), 0, READ_CONTROL, key.put()),
+              ERROR_SUCCESS);
+    char sd[1024];
+    DWORD size = sizeof sd;
+    ASSERT_EQ(RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd, &size), ERROR_SUCCESS);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(sd, &present, &acl, &defaulted));
+    ACL_SIZE_INFORMATION info{};
+    if (present && acl != nullptr)
+      GetAclInformation(acl, &info, sizeof info, AclSizeInformation);
+    std::printf("target's list after the reset: present %d, %lu entries\n", present,
+                info.AceCount);
+    EXPECT_TRUE(!present || acl == nullptr || info.AceCount != 2) << "reset through the link";
+  }
+  EXPECT_EQ(services_.DeleteKeyTree(kLocalMachine, tree), kOk);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, tree));
+  EXPECT_EQ(services_.DeleteKeyTree(kLocalMachine, std::string(kTestKey) + "\\Named"), kOk);
+  EXPECT_FALSE(services_.IsLinkKey(kLocalMachine, std::string(kTestKey) + "\\Named"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, target + "\\keep")) << "the target went with the link";
+}
+
 TEST_F(WinLayer, StringValuesAreStoredWithoutTerminator) {
   CreateKey(HKEY_CURRENT_USER, kTestKey);
   RegKey key = 0;
