@@ -87,7 +87,7 @@ timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /
   >/dev/null 2>&1 </dev/null
 (cd "$DIR" && timeout 30 wine keydeck.exe /u >"$KD_RUN/reload.log" 2>&1 </dev/null)
 sleep 1
-check "AutoPlay command points at Keydeck" "$WINDIR\\keydeck.exe /p %1" "$(reg_default "$AUTOPLAY")"
+check "AutoPlay command points at Keydeck" "\"$WINDIR\\keydeck.exe\" /p %1" "$(reg_default "$AUTOPLAY")"
 
 echo "== uninstall from Add/Remove Programs (asked, answered Yes)"
 rm -f "$C/sweepall.log"
