@@ -82,9 +82,10 @@ osd_pixels() { helper --count 0 0 1024 768 "$OSD_RED"; }
 
 # Watches the screen in the background while something short-lived is
 # drawn: watch_start MS X Y W H RRGGBB, trigger, then watch_end sets $seen
-# to "max N first F last L box L T R B": the most pixels of the colour in one
-# picture, when it was first and last seen (ms after the start, -1 never)
-# and where it was in the fullest picture ("box none" when never).
+# to "max N first F last L gaps G box L T R B": the most pixels of the
+# colour in one picture, when it was first and last seen (ms after the
+# start, -1 never), how many pictures in between lacked it, and where it was
+# in the fullest picture ("box none" when never).
 watch_start() {
   rm -f "$KD_RUN/watch.ready" "$KD_RUN/watch.out"
   (exec timeout 60 wine "$KD_BIN/hotkey_helper.exe" --watch "$@" >"$KD_RUN/watch.out" 2>/dev/null </dev/null) &
@@ -106,14 +107,14 @@ watch_end() {  # not in a $(...): the watcher is a child of this shell
 # text_at DESCRIPTION X Y RESULT
 text_at() {
   local n l t
-  read -r _ n _ _ _ _ _ l t _ <<<"$4"
+  read -r _ n _ _ _ _ _ _ _ l t _ <<<"$4"
   check "$1" yes "$([ "${n:-0}" -gt 20 ] && [ "${l:-0}" -ge "$2" ] && [ "${l:-0}" -le "$(($2 + 8))" ] && [ "${t:-0}" -ge "$3" ] && [ "${t:-0}" -le "$(($3 + 12))" ] && echo yes || echo no)"
 }
 
 # Fields of a watch result: watch_field NAME RESULT (max, first, last,
-# left, top, right, bottom).
+# gaps, left, top, right, bottom).
 watch_field() {
-  local max first last left top right bottom
-  read -r _ max _ first _ last _ left top right bottom <<<"$2"
+  local max first last gaps left top right bottom
+  read -r _ max _ first _ last _ gaps _ left top right bottom <<<"$2"
   echo "${!1}"
 }

@@ -2,8 +2,17 @@
 // other processes those tests need.
 //
 //   hotkey_helper [WORD...]            append "started WORD..." to $KD_RUN/helper.log
-//   hotkey_helper --window CLASS       show a top-level window of CLASS until it
-//                                      is closed (a browser frame to find)
+//   hotkey_helper --window CLASS [X Y W H]
+//                                      show a top-level window of CLASS until it
+//                                      is closed (a browser frame to find); a
+//                                      left click on it appends "click CLASS X Y"
+//                                      (client point) to $KD_RUN/helper.log
+//   hotkey_helper --foreground         print the class of the foreground window
+//                                      and of the window with the focus
+//   hotkey_helper --exstyle CLASS      print the extended style (hex) of the
+//                                      visible or hidden top-level window CLASS
+//   hotkey_helper --pixel X Y W H RGB  print "x y" of the first screen pixel of
+//                                      colour RGB in the rectangle, or "none"
 //   hotkey_helper --flood N WP LP      post 0x500 (WP, LP) N times to Keydeck's
 //                                      control form as fast as possible
 //   hotkey_helper --count X Y W H RGB  print how many screen pixels of colour RGB
@@ -15,8 +24,10 @@
 //                                      again and again; print the largest count
 //                                      seen, when the colour was first and last
 //                                      seen (ms from the start) and the bounds
-//                                      in the fullest picture:
-//                                      "max N first F last L box L T R B".
+//                                      in the fullest picture, and how many
+//                                      pictures between the first and the last
+//                                      sighting lacked it:
+//                                      "max N first F last L gaps G box L T R B".
 //                                      $KD_RUN/watch.ready
 //                                      appears once the watching has begun, so a
 //                                      script can start it before a short-lived
@@ -27,6 +38,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/osd/screen_shot.h"
 
@@ -34,33 +47,67 @@ namespace {
 
 unsigned long Number(const char* s) { return std::strtoul(s, nullptr, 0); }
 
-int LogStart(int argc, char** argv) {
+// Appends one line to $KD_RUN/helper.log.
+bool LogLine(const std::string& line) {
   char run[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableA("KD_RUN", run, sizeof run);
-  if (n == 0 || n >= sizeof run) return 2;
+  if (n == 0 || n >= sizeof run) return false;
   const std::string path = std::string("Z:") + run + "/helper.log";
   FILE* f = std::fopen(path.c_str(), "ab");
-  if (!f) return 1;
-  std::fputs("started", f);
-  for (int i = 1; i < argc; ++i) std::fprintf(f, " %s", argv[i]);
-  std::fputs("\n", f);
+  if (!f) return false;
+  std::fprintf(f, "%s\n", line.c_str());
   std::fclose(f);
-  return 0;
+  return true;
+}
+
+int LogStart(int argc, char** argv) {
+  std::string line = "started";
+  for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
+  return LogLine(line) ? 0 : 1;
 }
 
 LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_LBUTTONDOWN) {
+    char cls[64] = {};
+    GetClassNameA(wnd, cls, sizeof cls);
+    LogLine(std::string("click ") + cls + " " + std::to_string(static_cast<short>(LOWORD(l))) + " " +
+            std::to_string(static_cast<short>(HIWORD(l))));
+  }
   if (msg == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcA(wnd, msg, w, l);
 }
 
-int ShowWindowOfClass(const char* cls) {
+int PrintForeground() {
+  HWND fg = GetForegroundWindow();
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  char fgClass[64] = "none", focusClass[64] = "none";
+  if (fg) GetClassNameA(fg, fgClass, sizeof fgClass);
+  if (fg && GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &gui) && gui.hwndFocus) {
+    GetClassNameA(gui.hwndFocus, focusClass, sizeof focusClass);
+  }
+  std::printf("%s %s\n", fgClass, focusClass);
+  return 0;
+}
+
+int PrintExStyle(const char* cls) {
+  HWND w = FindWindowA(cls, nullptr);
+  if (!w) {
+    std::printf("none\n");
+    return 1;
+  }
+  std::printf("0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(w, GWL_EXSTYLE)));
+  return 0;
+}
+
+int ShowWindowOfClass(const char* cls, int x, int y, int width, int height) {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = FrameProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = cls;
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   if (!RegisterClassA(&wc)) return 1;
-  HWND w = CreateWindowExA(0, cls, cls, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 100, 300, 200,
+  HWND w = CreateWindowExA(0, cls, cls, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width, height,
                            nullptr, nullptr, wc.hInstance, nullptr);
   if (!w) return 1;
   MSG msg;
@@ -118,6 +165,7 @@ int Watch(DWORD ms, int x, int y, int w, int h, const char* rgb) {
   if (n == 0 || n >= sizeof run) return 2;
   int best = 0;
   Box bestBox{0, 0, -1, -1};
+  std::vector<std::pair<long, bool>> pictures;  // when, and whether the colour was in it
   long first = -1, last = -1;
   const DWORD start = GetTickCount();
   bool announced = false;
@@ -131,8 +179,9 @@ int Watch(DWORD ms, int x, int y, int w, int h, const char* rgb) {
     }
     if (!shot.Valid()) continue;
     const int count = shot.Count(color, x, y, x + w, y + h);
+    const long at = static_cast<long>(GetTickCount() - start);
+    pictures.emplace_back(at, count > 0);
     if (count > 0) {
-      const long at = static_cast<long>(GetTickCount() - start);
       if (first < 0) first = at;
       last = at;
     }
@@ -142,15 +191,30 @@ int Watch(DWORD ms, int x, int y, int w, int h, const char* rgb) {
     }
     Sleep(20);
   }
-  std::printf("max %d first %ld last %ld box ", best, first, last);
+  int gaps = 0;
+  for (const auto& [when, seen] : pictures) gaps += (!seen && when > first && when < last) ? 1 : 0;
+  std::printf("max %d first %ld last %ld gaps %d box ", best, first, last, gaps);
   PrintBox(bestBox);
   return 0;
 }
 
-int Pixels(bool bounds, int x, int y, int w, int h, const char* rgb) {
+int Pixels(char what, int x, int y, int w, int h, const char* rgb) {
   const osdtest::Rgb color = ParseRgb(rgb);
   const osdtest::Shot shot = osdtest::Shot::Take();
   if (!shot.Valid()) return 1;
+  if (what == 'p') {
+    for (int py = y; py < y + h; ++py) {
+      for (int px = x; px < x + w; ++px) {
+        if (shot.At(px, py) == color) {
+          std::printf("%d %d\n", px, py);
+          return 0;
+        }
+      }
+    }
+    std::printf("none\n");
+    return 0;
+  }
+  const bool bounds = what == 'b';
   if (!bounds) {
     std::printf("%d\n", shot.Count(color, x, y, x + w, y + h));
     return 0;
@@ -162,12 +226,19 @@ int Pixels(bool bounds, int x, int y, int w, int h, const char* rgb) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::strcmp(argv[1], "--window") == 0) return ShowWindowOfClass(argv[2]);
+  if (argc >= 7 && std::strcmp(argv[1], "--window") == 0) {
+    return ShowWindowOfClass(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                             std::atoi(argv[6]));
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "--window") == 0) return ShowWindowOfClass(argv[2], 600, 100, 300, 200);
+  if (argc >= 2 && std::strcmp(argv[1], "--foreground") == 0) return PrintForeground();
+  if (argc >= 3 && std::strcmp(argv[1], "--exstyle") == 0) return PrintExStyle(argv[2]);
   if (argc >= 5 && std::strcmp(argv[1], "--flood") == 0) {
     return Flood(Number(argv[2]), Number(argv[3]), Number(argv[4]));
   }
-  if (argc >= 7 && (std::strcmp(argv[1], "--count") == 0 || std::strcmp(argv[1], "--bounds") == 0)) {
-    return Pixels(argv[1][2] == 'b', std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+  if (argc >= 7 && (std::strcmp(argv[1], "--count") == 0 || std::strcmp(argv[1], "--bounds") == 0 ||
+                    std::strcmp(argv[1], "--pixel") == 0)) {
+    return Pixels(argv[1][2], std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                   std::atoi(argv[5]), argv[6]);
   }
   if (argc >= 8 && std::strcmp(argv[1], "--watch") == 0) {

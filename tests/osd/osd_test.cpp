@@ -286,5 +286,88 @@ TEST(WipeReappliesWallpaper, OnlyBeforeVista) {
   EXPECT_FALSE(WipeReappliesWallpaper(0x23F00206u));  // Windows 8 and later
 }
 
+TEST(DrawsInOwnWindow, FromVistaOnAndNeverOnThe9xFamily) {
+  for (uint32_t packed : {0xC0000004u, 0xC0000A04u, 0xC0005A04u, 0x05650004u, 0x08930005u,
+                          0x0A280105u, 0x0ECE0205u}) {  // 95, 98, Me, NT 4, 2000, XP, 2003
+    EXPECT_FALSE(DrawsInOwnWindow(packed)) << std::hex << packed;
+  }
+  for (uint32_t packed : {0x17700006u, 0x1DB10106u, 0x23F00206u, 0x0000000Au}) {  // Vista, 7, 8+, 10
+    EXPECT_TRUE(DrawsInOwnWindow(packed)) << std::hex << packed;
+  }
+  // A 9x value is never read as NT 6, whatever its low byte says.
+  EXPECT_FALSE(DrawsInOwnWindow(0x80000006u));
+}
+
+TEST(OsdColorKey, MagentaUnlessTheTextIsWithinEightStepsOfIt) {
+  EXPECT_EQ(OsdColorKey(0x008000), kOsdColorKey);  // the default green
+  EXPECT_EQ(OsdColorKey(0x000000), kOsdColorKey);
+  EXPECT_EQ(OsdColorKey(0xFF00FF), kOsdColorKeyForMagentaText);
+  EXPECT_EQ(OsdColorKey(0xF708F7), kOsdColorKeyForMagentaText);  // 8 off in every channel
+  EXPECT_EQ(OsdColorKey(0xF600FF), kOsdColorKey);                // blue 9 off
+  EXPECT_EQ(OsdColorKey(0xFF09FF), kOsdColorKey);                // green 9 off
+  EXPECT_EQ(OsdColorKey(0xFF00F6), kOsdColorKey);                // red 9 off
+  // Neither key is one of the colours the OSD draws itself.
+  for (uint32_t key : {kOsdColorKey, kOsdColorKeyForMagentaText}) {
+    for (uint32_t fixed : {kVolumeBarBlue, kVolumeBarYellow, kVolumeTextWhite, 0u}) {
+      EXPECT_NE(OsdColorKey(fixed), fixed);
+      EXPECT_NE(key, fixed);
+    }
+  }
+}
+
+TEST(OsdRect, UnionIgnoresEmptySidesAndCoversText) {
+  const OsdRect a{10, 20, 30, 40}, empty{};
+  auto same = [](const OsdRect& x, const OsdRect& y) {
+    return x.Left == y.Left && x.Top == y.Top && x.Right == y.Right && x.Bottom == y.Bottom;
+  };
+  EXPECT_TRUE(same(UnionOf(a, empty), a));
+  EXPECT_TRUE(same(UnionOf(empty, a), a));
+  EXPECT_TRUE(UnionOf(empty, empty).Empty());
+  EXPECT_TRUE(same(UnionOf(a, {0, 30, 15, 50}), OsdRect{0, 20, 30, 50}));
+  // A 100 x 37 text at (50, 50): margin 37 / 2 + 2 = 20 on every side.
+  EXPECT_TRUE(same(TextCover({50, 50}, 100, 37), OsdRect{30, 30, 170, 107}));
+  // The bar at level 255 on 1024 x 768: 0..1024 x 640..670.
+  EXPECT_TRUE(same(BarCover(VolumeBarFor(255, 1024, 768)), OsdRect{0, 640, 1024, 670}));
+}
+
+TEST(OsdScene, TheWindowCoversTheLatestTextAndBarUntilCleared) {
+  OsdScene scene;
+  EXPECT_TRUE(scene.Bounds().Empty());
+  EXPECT_EQ(scene.CurrentText(), nullptr);
+  OsdScene::Text first;
+  first.Chars = "Mail";
+  first.Color = 0xFF00FF;
+  first.Cover = {30, 30, 170, 107};
+  scene.SetText(first);
+  EXPECT_EQ(scene.ColorKey(), kOsdColorKeyForMagentaText) << "the key follows the text colour";
+  OsdScene::Bar bar;
+  bar.Geometry = VolumeBarFor(128, 1024, 768);
+  bar.Cover = BarCover(bar.Geometry);
+  scene.SetBar(bar);
+  OsdRect b = scene.Bounds();
+  EXPECT_EQ(b.Left, 0);
+  EXPECT_EQ(b.Top, 30);
+  EXPECT_EQ(b.Right, 1024);
+  EXPECT_EQ(b.Bottom, 670);
+
+  // A second text replaces the first, at its own place; the bar stays.
+  OsdScene::Text second;
+  second.Chars = "Up";
+  second.Color = 0x008000;
+  second.Cover = {800, 600, 900, 700};
+  scene.SetText(second);
+  ASSERT_NE(scene.CurrentText(), nullptr);
+  EXPECT_EQ(scene.CurrentText()->Chars, "Up");
+  EXPECT_EQ(scene.ColorKey(), kOsdColorKey);
+  b = scene.Bounds();
+  EXPECT_EQ(b.Top, 600) << "the first text no longer holds the window up to y 30";
+  EXPECT_EQ(b.Bottom, 700);
+
+  scene.Clear();
+  EXPECT_TRUE(scene.Bounds().Empty());
+  EXPECT_EQ(scene.CurrentBar(), nullptr);
+  EXPECT_EQ(scene.ColorKey(), kOsdColorKey);
+}
+
 }  // namespace
 }  // namespace kd

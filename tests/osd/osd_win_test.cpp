@@ -237,6 +237,82 @@ TEST_F(OsdOnDesktop, DisabledOsdLeavesTheDesktopAndTheTimerAlone) {
   EXPECT_EQ(PumpUntilWiped(GetTickCount(), 2500), 0xFFFFFFFFu) << "Timer1 was armed";
 }
 
+// From Vista on the OSD draws into a window of its own; before, it has none.
+TEST_F(OsdOnDesktop, OwnWindowFromVistaOnOnly) {
+  const bool own = kd::DrawsInOwnWindow(GetVersion());
+  std::printf("version 0x%08lx, own window %p\n", GetVersion(), static_cast<void*>(osd_.OwnWindow()));
+  if (!own) {
+    EXPECT_EQ(osd_.OwnWindow(), nullptr);
+    return;
+  }
+  HWND w = osd_.OwnWindow();
+  ASSERT_NE(w, nullptr);
+  const LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
+  const LONG want = WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
+  EXPECT_EQ(ex & want, want) << std::hex << ex;
+  EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & WS_CHILD, 0);
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  EXPECT_TRUE(GetLayeredWindowAttributes(w, &key, &alpha, &flags));
+  EXPECT_EQ(flags & LWA_COLORKEY, static_cast<DWORD>(LWA_COLORKEY));
+  EXPECT_EQ(key, kd::kOsdColorKey);
+  EXPECT_FALSE(IsWindowVisible(w)) << "hidden until something is shown";
+
+  // A window of this test in the foreground keeps it.
+  HWND front = MakeWindow("OsdFrontWindow", DefWindowProcA,
+                          static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), 20, 20, 500, 150, true);
+  SetForegroundWindow(front);
+  Pump(300);
+  ASSERT_EQ(GetForegroundWindow(), front);
+  kd::Osd& osd = osd_.Display();
+  osd.SetLocation(1);
+  osd.Font.Size = -40;
+  osd.Font.Color = 0x0000FF;
+  const Rgb red = FromColorRef(osd.Font.Color);
+  const DWORD shownAt = GetTickCount();
+  osd.ShowOsdText("composed");
+  EXPECT_TRUE(IsWindowVisible(w));
+  EXPECT_EQ(GetForegroundWindow(), front) << "the OSD window took the foreground";
+  EXPECT_NE(GetActiveWindow(), w);
+  RECT r;
+  GetWindowRect(w, &r);
+  std::printf("own window at (%ld,%ld)-(%ld,%ld)\n", r.left, r.top, r.right, r.bottom);
+  EXPECT_LE(r.left, 50);
+  EXPECT_LE(r.top, 50);
+  EXPECT_LT(r.right - r.left, 600) << "sized to the text, not the screen";
+  // Hit tests pass through the caption to the window beneath.
+  EXPECT_EQ(WindowFromPoint(POINT{60, 70}), front);
+
+  // Repaints beneath, as a program start brings, leave the caption alone.
+  RedrawWindow(GetDesktopWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  InvalidateRect(front, nullptr, TRUE);
+  Pump(300);
+  Shot s = Shot::Take();
+  ASSERT_TRUE(s.Valid());
+  EXPECT_GT(s.Count(red, 50, 50, 400, 110), 300) << "caption gone after a repaint beneath";
+  EXPECT_EQ(s.Count(red, 0, 120, 1024, 768), 0) << "below the descender of its p";
+  EXPECT_EQ(s.Count(FromColorRef(kd::kOsdColorKey), 0, 0, 1024, 768), 0) << "the key colour shows";
+
+  // Magenta text switches the key, so that the text stays visible.
+  osd.Font.Color = 0xFF00FF;
+  osd.ShowOsdText("magenta");
+  Pump(100);
+  EXPECT_TRUE(GetLayeredWindowAttributes(w, &key, &alpha, &flags));
+  EXPECT_EQ(key, kd::kOsdColorKeyForMagentaText);
+  Shot m = Shot::Take();
+  EXPECT_GT(m.Count(Rgb{255, 0, 255}, 50, 50, 400, 110), 200);
+  EXPECT_EQ(m.Count(red, 0, 0, 1024, 768), 0) << "the new caption replaces the old one";
+
+  const DWORD wipeMs = PumpUntilWiped(shownAt, 4000);
+  EXPECT_GE(wipeMs, 950u);
+  EXPECT_FALSE(IsWindowVisible(w)) << "the wipe hides the window";
+  Pump(300);
+  Shot after = Shot::Take();
+  EXPECT_EQ(after.Count(Rgb{255, 0, 255}, 0, 0, 1024, 768), 0);
+  DestroyWindow(front);
+}
+
 // The font dialog, answered by a helper thread that presses OK or Cancel.
 struct DialogAnswer {
   HWND Owner;

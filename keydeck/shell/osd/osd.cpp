@@ -59,6 +59,41 @@ bool WipeReappliesWallpaper(uint32_t packedVersion) {
   return !ntFamily || major < 6;
 }
 
+bool DrawsInOwnWindow(uint32_t packedVersion) { return !WipeReappliesWallpaper(packedVersion); }
+
+uint32_t OsdColorKey(uint32_t textColor) {
+  auto near = [](uint32_t a, uint32_t b, int shift) {
+    const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    return d >= -8 && d <= 8;
+  };
+  const bool nearKey = near(textColor, kOsdColorKey, 0) && near(textColor, kOsdColorKey, 8) &&
+                       near(textColor, kOsdColorKey, 16);
+  return nearKey ? kOsdColorKeyForMagentaText : kOsdColorKey;
+}
+
+OsdRect UnionOf(const OsdRect& a, const OsdRect& b) {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+          std::max(a.Bottom, b.Bottom)};
+}
+
+OsdRect TextCover(OsdPoint at, int width, int height) {
+  const int margin = height / 2 + 2;
+  return {at.X - margin, at.Y - margin, at.X + width + margin, at.Y + height + margin};
+}
+
+OsdRect BarCover(const VolumeBarGeometry& bar) {
+  return {0, bar.Top, bar.Width, bar.Top + kVolumeBarHeight};
+}
+
+OsdRect OsdScene::Bounds() const {
+  OsdRect r;
+  if (hasText_) r = UnionOf(r, text_.Cover);
+  if (hasBar_) r = UnionOf(r, bar_.Cover);
+  return r;
+}
+
 void Osd::ShowOsdText(const std::string& text) {
   if (!Enabled) return;
   text_ = text;

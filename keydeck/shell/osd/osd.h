@@ -1,5 +1,6 @@
-// The on-screen display: a short text or a volume bar drawn straight onto
-// the desktop after a hotkey, wiped by Timer1. Decisions (place, geometry,
+// The on-screen display: a short text or a volume bar drawn after a hotkey
+// (onto the desktop, or from Vista on into a window of its own), wiped by
+// Timer1. Decisions (place, geometry,
 // font description, wipe timing) live here; drawing goes through OsdCanvas
 // and the wipe timer through OsdTimer, which the Windows side implements.
 #pragma once
@@ -78,6 +79,69 @@ constexpr unsigned kBarWipeMs = 2000;
 // so there the wipe only repaints the covered area. `packedVersion` is
 // GetVersion()'s result.
 bool WipeReappliesWallpaper(uint32_t packedVersion);
+
+// From Vista on the desktop is composed: what is drawn on the desktop
+// window's DC is overwritten by the compositor and erased by any repaint
+// beneath it, so there the OSD draws into a window of its own (a topmost,
+// click-through, colour-keyed layered window). 95 to XP draw on the desktop.
+bool DrawsInOwnWindow(uint32_t packedVersion);
+
+// The colour of the OSD window that lets the screen show through. Magenta,
+// which no fixed OSD colour is near; a text colour within a few steps of
+// it in every channel (16-bit displays merge such neighbours) would vanish,
+// so then a dark teal that is far from every fixed colour.
+constexpr uint32_t kOsdColorKey = 0xFF00FF;
+constexpr uint32_t kOsdColorKeyForMagentaText = 0x808000;
+uint32_t OsdColorKey(uint32_t textColor);
+
+// A screen rectangle, right and bottom exclusive.
+struct OsdRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  bool Empty() const { return Right <= Left || Bottom <= Top; }
+};
+OsdRect UnionOf(const OsdRect& a, const OsdRect& b);  // an empty side adds nothing
+// What a text of the given extent at `at` covers: a margin of half its
+// height and 2 pixels around it, for italic overhang and underline.
+OsdRect TextCover(OsdPoint at, int width, int height);
+// The bar's rectangle with its outline.
+OsdRect BarCover(const VolumeBarGeometry& bar);
+
+// What the OSD window shows until the wipe: the latest text and the latest
+// bar (each new one replaces its predecessor, as the OSD holds one text),
+// with the area that they cover together, where the window is placed.
+class OsdScene {
+ public:
+  struct Text {
+    OsdFontDescription Font;
+    uint32_t Color = 0;
+    OsdPoint At;
+    std::string Chars;
+    OsdRect Cover;
+  };
+  struct Bar {
+    VolumeBarGeometry Geometry;
+    OsdRect Cover;
+  };
+
+  void SetText(const Text& text) { text_ = text; hasText_ = true; }
+  void SetBar(const Bar& bar) { bar_ = bar; hasBar_ = true; }
+  void Clear() { hasText_ = hasBar_ = false; }
+
+  const Text* CurrentText() const { return hasText_ ? &text_ : nullptr; }
+  const Bar* CurrentBar() const { return hasBar_ ? &bar_ : nullptr; }
+  OsdRect Bounds() const;
+  // The colour key for what is shown now.
+  uint32_t ColorKey() const { return OsdColorKey(hasText_ ? text_.Color : 0); }
+
+ private:
+  Text text_;
+  Bar bar_;
+  bool hasText_ = false;
+  bool hasBar_ = false;
+};
 
 // Where the OSD draws. Implementations draw at once and remember what they
 // covered so that Wipe can restore it.
