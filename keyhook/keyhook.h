@@ -17,6 +17,9 @@
 // key's set-1 make code (bit 7 set for the release of a channel key), lParam
 // 0 for a first press and non-zero for an auto-repeat.
 #define KEYHOOK_WM_HOTKEY 0x500
+// Posted to the same window after a lock key changed the lock state;
+// wParam and lParam are 0, GetNUMLock gives the new state.
+#define KEYHOOK_WM_LOCKS 0x501
 
 // Starts watching the keyboard and posting to `window`. TRUE when the hook
 // is installed. Calling it again only redirects the posts to the new window.

@@ -2,6 +2,7 @@
 # Configures and builds both configurations:
 #   ${KD_BUILD:-build}/win   32-bit Windows deliverables (bin/) and their tests
 #   ${KD_BUILD:-build}/host  platform-neutral logic and its sanitized unit tests
+# and then the setup program ${KD_BUILD:-build}/keydeck-setup.exe (scripts/package.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KD_BUILD:-$root/build}"
@@ -22,3 +23,4 @@ configure "$build/host" -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$build/win"
 cmake --build "$build/host"
 echo "build: deliverables in $build/win/bin"
+"$root/scripts/package.sh"

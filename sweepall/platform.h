@@ -174,6 +174,32 @@ class DialogView {
   virtual std::string RestartQuestion() = 0;
 };
 
+// What running from a temporary copy needs: a program can't delete its own
+// file, so the uninstaller of a program folder runs from a copy elsewhere.
+class ProgramCopy {
+ public:
+  virtual ~ProgramCopy() = default;
+  // Full path of this program's file.
+  virtual std::string ProgramPath() = 0;
+  // The temporary folder, without a trailing backslash.
+  virtual std::string TempDirectory() = 0;
+  virtual std::uint32_t ProcessId() = 0;
+  // Copies this program's file to a new .exe name in the temporary
+  // folder; false when no copy was made.
+  virtual bool CopyToTemp(std::string* copyPath) = 0;
+  // Starts the program file with a command line (its own quoted path
+  // first) in the given working folder.
+  virtual bool Start(const std::string& path, const std::string& commandLine,
+                     const std::string& workingFolder) = 0;
+  // True when the process has ended (or is gone) within the time.
+  virtual bool WaitForEnd(std::uint32_t processId, unsigned milliseconds) = 0;
+  // NT family: the file is deleted at the next start of Windows.
+  virtual bool DeleteAtRestart(const std::string& path) = 0;
+  // The 8.3 form of an existing path (what the 9x family's WININIT reads).
+  virtual std::string ShortPath(const std::string& path) = 0;
+  virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
+};
+
 // Everything one dialog works with.
 struct Platform {
   Registry& registry;

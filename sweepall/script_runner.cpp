@@ -193,6 +193,8 @@ void ScriptRunner::RemoveUninstallKey(const ScriptHeader& header) {
 }
 
 void ScriptRunner::AskRestart(const ScriptHeader& header) {
+  // Nobody is there to answer: a silent run never restarts the machine.
+  if (silent_) return;
   const std::string question = p_.view.RestartQuestion();
   p_.view.BringToFront();
   if (!p_.view.AskYesNo(question, header.name)) return;
@@ -214,7 +216,9 @@ void ScriptRunner::RunEntry(const std::string& entry, RunState& s) {
       p_.programs.Start(entry);
       p_.programs.Pause(kRunPauseMs);
       break;
-    case SectionKind::kMessage: p_.view.ShowMessage(entry, s.messageTitle); break;
+    case SectionKind::kMessage:
+      if (!silent_) p_.view.ShowMessage(entry, s.messageTitle);
+      break;
     case SectionKind::kControlPanel:
       log_.Append(services_.OpenControlPanelApplet(entry) ? "Open Successful !" : "Open fail !");
       log_.EndLine();

@@ -17,6 +17,9 @@ struct ScriptHeader {
   std::string name;
   int option = 0;
   std::string uninstall;
+  // "Log": non-zero turns logging on from the start, so that runs started
+  // without the dialog (Options 1, 2, 3 and 5) are logged too.
+  bool log = false;
 };
 
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\" under
@@ -44,6 +47,8 @@ class ScriptRunner {
   // Dialog start: no root chosen, no end-after-run request.
   void Reset();
   void Run(const std::vector<std::string>& lines, const ScriptHeader& header);
+  // A silent run shows no message boxes and never asks to restart.
+  void SetSilent(bool silent) { silent_ = silent; }
 
   bool end_after_run() const { return endAfterRun_; }
   long last_registry_result() const { return lastRegistryResult_; }
@@ -84,6 +89,7 @@ class ScriptRunner {
   UninstallLog& log_;
   RegKey currentRoot_ = kNoRoot;
   bool endAfterRun_ = false;
+  bool silent_ = false;
   long lastRegistryResult_ = kOk;
 };
 

@@ -11,8 +11,10 @@ constexpr char kEnumKey[] = "System\\CurrentControlSet\\Enum";
 
 }  // namespace
 
-void UninstallDialog::Start(const std::string& commandLine) {
+void UninstallDialog::Start(const std::string& commandLine, bool silent) {
+  silent_ = silent;
   runner_.Reset();
+  runner_.SetSilent(silent);
   header_ = ScriptHeader{};
   lines_.clear();
   p_.view.SetCaption(kDialogCaption);
@@ -22,6 +24,7 @@ void UninstallDialog::Start(const std::string& commandLine) {
     return;
   }
   ReadHeader();
+  if (header_.log) log_.Enable();
   ActOnOption();
 }
 
@@ -55,25 +58,30 @@ void UninstallDialog::ReadHeader() {
       header_.option = TextToInt(value);
     } else if (common::EqualsIgnoreCase(key, "Uninstall")) {
       header_.uninstall = value;
+    } else if (common::EqualsIgnoreCase(key, "Log")) {
+      header_.log = TextToInt(value) != 0;
     }
   }
 }
 
 void UninstallDialog::ActOnOption() {
-  switch (header_.option) {
+  // A silent start can't wait for OK: the options that would wait run at once.
+  const int o = header_.option;
+  const bool waitsForOk = o != 1 && o != 2 && o != 3 && o != 5;
+  const int option = silent_ && waitsForOk ? 2 : o;
+  switch (option) {
     case 0:
       p_.view.AddStatusLine("Normal Uninstall !");
       p_.view.TickTaskBoxes();
       return;
     case 1:
-      if (p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name))
-        runner_.Run(lines_, header_);
+      if (Confirmed()) runner_.Run(lines_, header_);
       break;
     case 2:
       runner_.Run(lines_, header_);
       break;
     case 3:
-      if (p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name)) {
+      if (Confirmed()) {
         // Read before the run: the run deletes the key that holds it.
         std::string command;
         const bool haveCommand = ReadFollowUpCommand(&command);
@@ -83,14 +91,16 @@ void UninstallDialog::ActOnOption() {
       }
       break;
     case 5:
-      if (MayChangeDeviceSecurity() &&
-          p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name))
-        runner_.Run(lines_, header_);
+      if (MayChangeDeviceSecurity() && Confirmed()) runner_.Run(lines_, header_);
       break;
     default:
       return;  // the run starts on OK
   }
   p_.view.Close(0);
+}
+
+bool UninstallDialog::Confirmed() {
+  return silent_ || p_.view.AskYesNo(p_.view.UninstallQuestion(), header_.name);
 }
 
 bool UninstallDialog::ReadFollowUpCommand(std::string* command) {

@@ -26,8 +26,11 @@ class UninstallDialog {
         runner_(platform, services_, log_) {}
 
   // Called while the dialog is created and not yet shown. Options 1, 2, 3
-  // and 5 close it again through the view before it appears.
-  void Start(const std::string& commandLine);
+  // and 5 close it again through the view before it appears. A silent
+  // start asks nothing: the uninstall question counts as Yes, the options
+  // that would wait for OK run at once as Option 2 does, and the run shows
+  // no boxes.
+  void Start(const std::string& commandLine, bool silent = false);
   // "OK": runs the whole script again.
   void OnOk();
   // "Uninstall Log File": every click turns logging on.
@@ -42,6 +45,7 @@ class UninstallDialog {
   void ReadHeader();
   void ActOnOption();
   bool ReadFollowUpCommand(std::string* command);
+  bool Confirmed();
   bool MayChangeDeviceSecurity();
 
   Platform& p_;
@@ -50,6 +54,7 @@ class UninstallDialog {
   ScriptRunner runner_;
   ScriptHeader header_;
   std::vector<std::string> lines_;
+  bool silent_ = false;
 };
 
 }  // namespace sweepall

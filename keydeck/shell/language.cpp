@@ -1,5 +1,7 @@
 #include "keydeck/shell/language.h"
 
+#include "keydeck/status/channel_languages.h"
+
 namespace kd {
 namespace {
 
@@ -10,6 +12,16 @@ void SetFromRow(MenuItem& item, const StringTable& strings, int id) {
 }
 
 }  // namespace
+
+std::string TrayTipText(uint16_t languageId, const StringTable& strings) {
+  constexpr unsigned kProductNameRow = 44;
+  const int base = ChannelLanguageFor(languageId).StringBase;
+  std::string tip;
+  if (strings.Load(static_cast<unsigned>(base) + kProductNameRow, &tip) && !tip.empty()) return tip;
+  tip.clear();
+  strings.Load(kProductNameRow, &tip);
+  return tip;
+}
 
 int MenuBaseFor(uint16_t languageId) {
   switch (languageId) {

@@ -35,6 +35,11 @@ class LanguageInfo {
 // keeps its English captions.
 int MenuBaseFor(uint16_t languageId);
 
+// The product name for the tray tips: row 44 of the language's string
+// block (the Channel Setting language table's base), or of block 0 when
+// that block has no row 44 or an empty one.
+std::string TrayTipText(uint16_t languageId, const StringTable& strings);
+
 // Captions from block `menuBase` (see MenuBaseFor); rows missing from the
 // block leave the English caption in place.
 void ApplyLocalisedCaptions(SetupMenu& menu, int menuBase, const StringTable& strings);

@@ -92,17 +92,17 @@ const MenuItem& SetupMenu::Item(const std::string& name) const {
 
 bool SetupMenu::Toggle(const std::string& name) {
   MenuItem& m = Item(name);
-  m.Checked = !m.Checked;
-  return m.Checked;
+  m.SetChecked(!m.IsChecked());
+  return m.IsChecked();
 }
 
 void SetupMenu::SelectRadio(const std::string& name) {
   MenuItem& item = Item(name);
   if (MenuItem* parent = FindParentOf(root_, name)) {
     for (auto& sibling : parent->Items)
-      if (sibling.RadioGroup == item.RadioGroup && sibling.RadioGroup != 0) sibling.Checked = false;
+      if (sibling.RadioGroup == item.RadioGroup && sibling.RadioGroup != 0) sibling.SetChecked(false);
   }
-  item.Checked = true;
+  item.SetChecked(true);
 }
 
 void SetupMenu::ResetCaptions() { CopyCaptions(root_, BuildPopupMenu1()); }

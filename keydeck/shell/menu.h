@@ -12,9 +12,15 @@ struct MenuItem {
   std::string Name;
   std::string Caption;
   bool Visible = true;
-  bool Checked = false;
-  int RadioGroup = 0;  // 0 = an ordinary item
+  bool Checked = false;  // the check mark, unless it is bound (below)
+  int RadioGroup = 0;    // 0 = an ordinary item
   std::vector<MenuItem> Items;
+  // A mark that is the state of another object (the OSD switch, the LED
+  // strip's Led mark) lives there only; the item reads and writes it.
+  bool* BoundMark = nullptr;
+
+  bool IsChecked() const { return BoundMark ? *BoundMark : Checked; }
+  void SetChecked(bool on) { (BoundMark ? *BoundMark : Checked) = on; }
 
   MenuItem* Find(const std::string& name);
   const MenuItem* Find(const std::string& name) const;
@@ -30,9 +36,12 @@ class SetupMenu {
   MenuItem& Item(const std::string& name);
   const MenuItem& Item(const std::string& name) const;
 
-  bool IsChecked(const std::string& name) const { return Item(name).Checked; }
+  bool IsChecked(const std::string& name) const { return Item(name).IsChecked(); }
   bool IsVisible(const std::string& name) const { return Item(name).Visible; }
-  void SetChecked(const std::string& name, bool on) { Item(name).Checked = on; }
+  void SetChecked(const std::string& name, bool on) { Item(name).SetChecked(on); }
+  // From now on the named item's mark is *state (which keeps its value);
+  // `state` must outlive the menu.
+  void BindMark(const std::string& name, bool* state) { Item(name).BoundMark = state; }
   void SetVisible(const std::string& name, bool on) { Item(name).Visible = on; }
   bool Toggle(const std::string& name);  // returns the new mark
   // Marks the named item and clears the other items of its radio group.

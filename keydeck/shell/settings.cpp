@@ -29,8 +29,13 @@ std::string WriteSideDefaultPath(const std::string& model) {
 }
 
 SettingsStore::SettingsStore(RegistryAccess& registry, SettingsServices& services, SetupMenu& menu,
-                             LanguageInfo& language, const StringTable& strings)
-    : registry_(registry), services_(services), menu_(menu), language_(language), strings_(strings) {}
+                             LanguageInfo& language, const StringTable& strings, OsdFont& font)
+    : registry_(registry),
+      services_(services),
+      menu_(menu),
+      language_(language),
+      strings_(strings),
+      font_(font) {}
 
 bool SettingsStore::LoadSettings() {
   RegKey key(registry_, HKeyRoot::LocalMachine, kKeyRead);
@@ -46,6 +51,7 @@ bool SettingsStore::LoadSettings() {
   if (!key.Open(defaultKey)) return false;
 
   Settings next = settings_;
+  OsdFont font = font_;
   next.VendorID = static_cast<uint16_t>(key.ReadNumber("VendorID"));
   next.ProductID = static_cast<uint16_t>(key.ReadNumber("ProductID"));
   next.Interval = static_cast<int32_t>(key.ReadNumber("Interval"));
@@ -62,14 +68,14 @@ bool SettingsStore::LoadSettings() {
   next.Hotkeys.HotkeyCount = count;
   for (int i = 0; i < kMaxHotkeys; ++i) next.Hotkeys.ScanCode[i] = i < count ? codes[i] : 0;
 
-  next.FontFace = key.ReadText("Font");
-  next.FontColor = key.ReadNumber("FontColor");
+  font.FaceName = key.ReadText("Font");
+  font.Color = key.ReadNumber("FontColor");
   next.MsgLoc = static_cast<int32_t>(key.ReadNumber("MsgLoc"));
   menu_.SelectRadio(LocationItemName(next.MsgLoc));
   services_.ApplyOsdLocation(next.MsgLoc);
-  next.FontSize = static_cast<int32_t>(key.ReadNumber("FontSize"));
-  next.FontStyle = static_cast<int32_t>(key.ReadNumber("FontStyle"));
-  next.FontCharSet = static_cast<uint16_t>(key.ReadNumber("FontCharSet"));
+  font.Size = static_cast<int32_t>(key.ReadNumber("FontSize"));
+  font.Style = static_cast<int32_t>(key.ReadNumber("FontStyle"));
+  font.CharSet = static_cast<uint16_t>(key.ReadNumber("FontCharSet"));
   menu_.SetChecked("Enable1", key.ReadNumber("OSD") != 0);
   next.Player = static_cast<int32_t>(key.ReadNumber("Player"));
   next.FullScreen = key.ReadNumber("FullScreen") != 0;
@@ -88,6 +94,7 @@ bool SettingsStore::LoadSettings() {
   key.Close();
 
   settings_ = next;
+  font_ = font;
   LoadRows(defaultKey, count);
   // The registration may turn choice 4 into 1; keep what it leaves so the
   // shell and the engine agree on the media target.
@@ -161,11 +168,11 @@ void SettingsStore::SaveSettings() {
   const std::string defaultKey = WriteSideDefaultPath(model);
   if (!key.Open(defaultKey)) return;
 
-  key.WriteText("Font", settings_.FontFace);
-  key.WriteNumber("FontSize", static_cast<uint32_t>(settings_.FontSize));
-  key.WriteNumber("FontColor", settings_.FontColor);
-  key.WriteNumber("FontStyle", static_cast<uint32_t>(settings_.FontStyle));
-  key.WriteNumber("FontCharSet", settings_.FontCharSet);
+  key.WriteText("Font", font_.FaceName);
+  key.WriteNumber("FontSize", static_cast<uint32_t>(font_.Size));
+  key.WriteNumber("FontColor", font_.Color);
+  key.WriteNumber("FontStyle", static_cast<uint32_t>(font_.Style));
+  key.WriteNumber("FontCharSet", font_.CharSet);
   key.Close();
 
   RegKey row(registry_, HKeyRoot::LocalMachine, kKeyAllAccess);

@@ -10,16 +10,14 @@
 #include "keydeck/shell/hotkey_table.h"
 #include "keydeck/shell/language.h"
 #include "keydeck/shell/menu.h"
+#include "keydeck/shell/osd/osd.h"
 #include "keydeck/shell/registry.h"
 
 namespace kd {
 
+// The OSD font is not here: the load and the save work on the OSD's own
+// (OsdFont), so that the font dialog and the registry never disagree.
 struct Settings {
-  std::string FontFace = "Arial";
-  int32_t FontSize = 12;
-  int32_t FontStyle = 0;
-  uint32_t FontColor = 0x8000;
-  uint16_t FontCharSet = 1;
   int32_t MsgLoc = 0;  // the place last applied; any code but 1..4 is lower right
   int32_t Interval = 10000;
   int32_t Player = 0;
@@ -65,7 +63,7 @@ inline constexpr const char* kWriteRoot = "\\SOFTWARE\\Tessaro\\";
 class SettingsStore {
  public:
   SettingsStore(RegistryAccess& registry, SettingsServices& services, SetupMenu& menu,
-                LanguageInfo& language, const StringTable& strings);
+                LanguageInfo& language, const StringTable& strings, OsdFont& font);
 
   // True when both keys were found; a failed load changes nothing.
   bool LoadSettings();
@@ -86,6 +84,7 @@ class SettingsStore {
   SetupMenu& menu_;
   LanguageInfo& language_;
   const StringTable& strings_;
+  OsdFont& font_;
   Settings settings_;
 };
 

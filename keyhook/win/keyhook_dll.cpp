@@ -57,6 +57,13 @@ struct StartInfo {
   int LockBits;  // the caller's view of the locks, the best start value there is
 };
 
+// Keydeck's lamps show the lock state only when told to: after a lock key
+// changed it (GetNUMLock already answers with the new state), the hook asks
+// for a refresh with the message a "/p" start posts.
+void ReportLockChange(HWND target, int before, int after) {
+  if (target && before != after) PostMessageA(target, KEYHOOK_WM_LOCKS, 0, 0);
+}
+
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
@@ -66,10 +73,12 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     e.Up = (k->flags & LLKHF_UP) != 0;
     e.Injected = (k->flags & LLKHF_INJECTED) != 0;
     e.TimeMs = k->time;
+    const int locksBefore = g_locks.Bits();
     g_locks.OnKey(e);
     g_lockBits.store(g_locks.Bits());
     const keyhook::HookDecision d = g_filter.OnKey(e);
     HWND target = g_target.load();
+    ReportLockChange(target, locksBefore, g_locks.Bits());
     bool delivered = false;
     if (!target) {
       // No window: a post to null would land in this thread's own queue.
@@ -103,16 +112,20 @@ LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     const keyhook::KeyEvent e = keyhook::ClassicHookEvent(
         static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), GetTickCount());
     keyhook::HookDecision d;
+    int locksBefore, locksAfter;
     {
       SharedLock lock;
+      locksBefore = g_sharedLocks.Bits();
       g_sharedLocks.OnKey(e);
-      InterlockedExchange(&g_sharedLockBits, g_sharedLocks.Bits());
+      locksAfter = g_sharedLocks.Bits();
+      InterlockedExchange(&g_sharedLockBits, locksAfter);
       d = g_sharedFilter.OnKey(e);
     }
     // Keydeck synthesizes keys with keybd_event and an extra-info value of 0,
     // which is what a real key has too: this hook has no way to tell them
     // apart, so they are reported like keys pressed.
     HWND target = g_sharedTarget;
+    ReportLockChange(target, locksBefore, locksAfter);
     bool delivered = false;
     if (!target) {
       // No window: a post to null would land in this thread's own queue.

@@ -23,7 +23,8 @@ struct DialogContext {
   Win32DialogView view;
   Platform platform{registry, files, system, programs, devices, power, log, view};
   UninstallDialog dialog{platform};
-  std::string commandLine;
+  std::string script;
+  bool silent = false;
   HICON icon = nullptr;
 };
 
@@ -49,7 +50,7 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       context->view.Attach(hwnd);
       SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(context->icon));
       SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(context->icon));
-      context->dialog.Start(context->commandLine);
+      context->dialog.Start(context->script, context->silent);
       return TRUE;
     case WM_COMMAND:
       if (!context) return FALSE;
@@ -129,9 +130,10 @@ std::string Win32DialogView::RestartQuestion() {
   return result;
 }
 
-int RunUninstallDialog(HINSTANCE instance, const std::string& commandLine) {
+int RunUninstallDialog(HINSTANCE instance, const std::string& script, bool silent) {
   DialogContext context;
-  context.commandLine = commandLine;
+  context.script = script;
+  context.silent = silent;
   context.icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SWEEPALL));
   const INT_PTR result = DialogBoxParamA(instance, "UninstallDialog", nullptr, DialogProc,
                                          reinterpret_cast<LPARAM>(&context));

@@ -28,8 +28,8 @@ class Win32DialogView : public DialogView {
   HWND dialog_ = nullptr;
 };
 
-// Shows the dialog for the script named by the command-line text and
+// Shows the dialog for the script (a silent start asks nothing) and
 // returns when it closes.
-int RunUninstallDialog(HINSTANCE instance, const std::string& commandLine);
+int RunUninstallDialog(HINSTANCE instance, const std::string& script, bool silent = false);
 
 }  // namespace sweepall::win

@@ -101,6 +101,20 @@ class Win32LogFile : public LogFile {
   HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
+class Win32ProgramCopy : public ProgramCopy {
+ public:
+  std::string ProgramPath() override;
+  std::string TempDirectory() override;
+  std::uint32_t ProcessId() override;
+  bool CopyToTemp(std::string* copyPath) override;
+  bool Start(const std::string& path, const std::string& commandLine,
+             const std::string& workingFolder) override;
+  bool WaitForEnd(std::uint32_t processId, unsigned milliseconds) override;
+  bool DeleteAtRestart(const std::string& path) override;
+  std::string ShortPath(const std::string& path) override;
+  bool WriteWhole(const std::string& path, const std::string& bytes) override;
+};
+
 // Text of a string-table entry of shell32.dll; empty when it has none.
 std::string ShellString(unsigned id);
 

@@ -23,7 +23,8 @@ class SettingsTest : public ::testing::Test {
   test::FakeStrings strings_;
   SetupMenu menu_;
   LanguageInfo language_{0x0409};
-  SettingsStore store_{reg_, services_, menu_, language_, strings_};
+  OsdFont font_;  // the OSD's font, the one the store loads and saves
+  SettingsStore store_{reg_, services_, menu_, language_, strings_, font_};
 
   void AddRow(int i, const std::string& caption, const std::string& link, uint32_t function) {
     reg_.SetText(Row(kR2, i), "Caption", caption);
@@ -71,8 +72,7 @@ TEST_F(SettingsTest, MissingKeysFailWithoutChangingAnything) {
   reg_.AddKey(kR1 + "\\Default");
   EXPECT_FALSE(store_.LoadSettings());  // empty model name must not pick R1\Default
 
-  const Settings start;
-  EXPECT_EQ(start.FontFace, store_.Current().FontFace);
+  EXPECT_EQ(OsdFont().FaceName, font_.FaceName);
   EXPECT_EQ(10000, store_.Current().Interval);
   EXPECT_EQ(0, store_.Current().Hotkeys.HotkeyCount);
   EXPECT_EQ(0, services_.Clears);
@@ -86,7 +86,7 @@ TEST_F(SettingsTest, FailedReloadKeepsThePreviousSettings) {
   ASSERT_TRUE(store_.LoadSettings());
   reg_.RemoveKey(kR2);
   EXPECT_FALSE(store_.LoadSettings());
-  EXPECT_EQ("Tahoma", store_.Current().FontFace);
+  EXPECT_EQ("Tahoma", font_.FaceName);
   EXPECT_EQ(3, store_.Current().Hotkeys.HotkeyCount);
   EXPECT_EQ(3u, services_.Entries.size());
 }
@@ -98,11 +98,11 @@ TEST_F(SettingsTest, LoadReadsEveryValue) {
   EXPECT_EQ(0xABCD, s.VendorID);
   EXPECT_EQ(0x5678, s.ProductID);
   EXPECT_EQ(5000, s.Interval);
-  EXPECT_EQ("Tahoma", s.FontFace);
-  EXPECT_EQ(0x0000FFu, s.FontColor);
-  EXPECT_EQ(20, s.FontSize);
-  EXPECT_EQ(8, s.FontStyle);
-  EXPECT_EQ(136, s.FontCharSet);
+  EXPECT_EQ("Tahoma", font_.FaceName);
+  EXPECT_EQ(0x0000FFu, font_.Color);
+  EXPECT_EQ(20, font_.Size);
+  EXPECT_EQ(8, font_.Style);
+  EXPECT_EQ(136, font_.CharSet);
   EXPECT_EQ(2, s.MsgLoc);
   EXPECT_EQ(std::vector<int32_t>({2}), services_.Locations);
   EXPECT_TRUE(menu_.IsChecked("Upperright1"));
@@ -216,8 +216,8 @@ TEST_F(SettingsTest, BadValuesReadAsZeroOrEmpty) {
   reg_.SetBinary(kR2, "FontSize", {9});
   ASSERT_TRUE(store_.LoadSettings());
   EXPECT_EQ(0, store_.Current().Interval);
-  EXPECT_EQ("", store_.Current().FontFace);
-  EXPECT_EQ(0, store_.Current().FontSize);
+  EXPECT_EQ("", font_.FaceName);
+  EXPECT_EQ(0, font_.Size);
 }
 
 TEST_F(SettingsTest, MissingValuesReadAsZeroNotAsStartValues) {
@@ -226,10 +226,10 @@ TEST_F(SettingsTest, MissingValuesReadAsZeroNotAsStartValues) {
   ASSERT_TRUE(store_.LoadSettings());
   const Settings& s = store_.Current();
   EXPECT_EQ(0, s.Interval);
-  EXPECT_EQ("", s.FontFace);
-  EXPECT_EQ(0, s.FontSize);
-  EXPECT_EQ(0u, s.FontColor);
-  EXPECT_EQ(0, s.FontCharSet);
+  EXPECT_EQ("", font_.FaceName);
+  EXPECT_EQ(0, font_.Size);
+  EXPECT_EQ(0u, font_.Color);
+  EXPECT_EQ(0, font_.CharSet);
   EXPECT_FALSE(menu_.IsChecked("Enable1"));
   EXPECT_TRUE(menu_.IsChecked("Lowerright1"));
   EXPECT_EQ(std::vector<int32_t>({0}), services_.Locations);
@@ -385,6 +385,53 @@ TEST_F(SettingsTest, LanguageOverrideAndCaptions) {
   EXPECT_EQ("Application 1", menu_.Item("Application1").Caption);
 }
 
+// Each caption's row in a block, by item (the stem row 13 gives the
+// Application items their numbered captions).
+const std::pair<const char*, int> kCaptionRows[] = {
+    {"Setup", 1},      {"OSD1", 2},        {"CDPanel", 3},      {"Config", 4},      {"Exit1", 5},
+    {"Browser", 11},   {"Email", 12},      {"BDefault", 16},    {"BCustom", 17},    {"EDefault", 16},
+    {"ECustom", 17},   {"Font1", 21},      {"Location1", 22},   {"Enable1", 23},    {"Upperleft1", 24},
+    {"Upperright1", 25}, {"Lowerleft1", 26}, {"Lowerright1", 27}, {"Center1", 28},  {"Loop", 41},
+    {"AutoPlay", 42},  {"FullScreen", 43}};
+
+TEST_F(SettingsTest, EveryLanguageOfTheMenuTableGetsItsBlock) {
+  AddReadSide();
+  reg_.SetDword(kR2, "Hotkeys", 5);
+  // Every block the string table has, each caption row marked with its id;
+  // the Spanish block holds the product name only.
+  for (int block : {0, 100, 200, 300, 400, 500, 900}) {
+    for (const auto& [name, row] : kCaptionRows) strings_.Rows[block + row] = std::to_string(block + row);
+    strings_.Rows[block + 13] = block == 500 ? "Anwendung" : "stem" + std::to_string(block);
+    strings_.Rows[block + 44] = "product" + std::to_string(block);
+  }
+  strings_.Rows[744] = "producto";
+  const SetupMenu english;
+
+  const std::pair<uint32_t, int> languages[] = {{1028, 100}, {1041, 300}, {1036, 400}, {1031, 500},
+                                                {1034, -1},  {2052, -1},  {2070, -1},  {0x0409, -1}};
+  for (const auto& [language, base] : languages) {
+    SCOPED_TRACE("Language " + std::to_string(language));
+    reg_.SetDword(kR2, "Language", language);
+    ASSERT_TRUE(store_.LoadSettings());
+    for (const auto& [name, row] : kCaptionRows) {
+      const std::string want = base < 0 ? english.Item(name).Caption : std::to_string(base + row);
+      EXPECT_EQ(want, menu_.Item(name).Caption) << name;
+    }
+    for (int i = 1; i <= 5; ++i) {
+      const std::string item = "Application" + std::to_string(i);
+      const std::string want =
+          base < 0 ? "Application " + std::to_string(i) : strings_.Rows[base + 13] + "_" + std::to_string(i);
+      EXPECT_EQ(want, menu_.Item(item).Caption);
+    }
+    EXPECT_EQ("Led", menu_.Item("Led").Caption);
+  }
+  // German as the description spells it.
+  reg_.SetDword(kR2, "Language", 1031);
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ("Anwendung_1", menu_.Item("Application1").Caption);
+  EXPECT_EQ("Anwendung_5", menu_.Item("Application5").Caption);
+}
+
 TEST_F(SettingsTest, OpenDialogFilterHasEightEntriesEvenWithoutTypeNames) {
   AddReadSide();
   services_.FileTypes = {{".exe", "Application"}, {".bmp", "Bitmap Image"}};
@@ -417,11 +464,11 @@ TEST_F(SettingsTest, SaveWritesFontAndExistingRowsOnly) {
   reg_.AddKey(Row(kW2, 0));
   reg_.AddKey(Row(kW2, 2));
   ASSERT_TRUE(store_.LoadSettings());
-  store_.Current().FontFace = "Courier New";
-  store_.Current().FontSize = -16;
-  store_.Current().FontColor = 0x123456;
-  store_.Current().FontStyle = 5;
-  store_.Current().FontCharSet = 0xFFFF;
+  font_.FaceName = "Courier New";
+  font_.Size = -16;
+  font_.Color = 0x123456;
+  font_.Style = 5;
+  font_.CharSet = 0xFFFF;
   services_.Entries[2] = {"Notepad", "notepad.exe", 2};
   store_.SaveSettings();
 
@@ -444,10 +491,10 @@ TEST_F(SettingsTest, ReloadAfterSaveRestoresTheReadSideFont) {
   AddReadSide();
   AddWriteSide();
   ASSERT_TRUE(store_.LoadSettings());
-  store_.Current().FontFace = "Courier New";
+  font_.FaceName = "Courier New";
   store_.SaveSettings();
   ASSERT_TRUE(store_.LoadSettings());
-  EXPECT_EQ("Tahoma", store_.Current().FontFace);
+  EXPECT_EQ("Tahoma", font_.FaceName);
   EXPECT_EQ("Tahoma", reg_.Text(kR2, "Font"));
 }
 

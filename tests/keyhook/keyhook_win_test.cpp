@@ -27,6 +27,8 @@ std::vector<Seen> g_seen;
 
 LRESULT CALLBACK RecordProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == kHotkey || msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) g_seen.push_back({wnd, msg, w, l});
+  // What a lamp refresh would read when the lock post arrives.
+  if (msg == KEYHOOK_WM_LOCKS) g_seen.push_back({wnd, msg, w, GetNUMLock()});
   return DefWindowProcA(wnd, msg, w, l);
 }
 
@@ -88,6 +90,14 @@ bool PumpUntil(Pred pred, DWORD ms = 5000) {
     Pump(50);
   }
   return true;
+}
+
+// The lock posts so far, as the lock state read when each arrived.
+std::vector<int> LockPosts() {
+  std::vector<int> bits;
+  for (const Seen& s : g_seen)
+    if (s.Msg == KEYHOOK_WM_LOCKS) bits.push_back(static_cast<int>(s.L));
+  return bits;
 }
 
 int CountHotkeys(WPARAM code) {
@@ -292,6 +302,11 @@ TEST_F(KeyhookTest, LockBitsFollowCapsLockAndNumLock) {
   Pump(100);
   const int num = GetNUMLock();
   EXPECT_EQ(num ^ caps, 2) << "before " << caps << " after Num Lock " << num;
+  // Each change was announced once, and the state was new when it arrived;
+  // other keys announce nothing.
+  ASSERT_TRUE(Xdo("key a"));
+  ASSERT_TRUE(Fence());
+  EXPECT_EQ(LockPosts(), (std::vector<int>{caps, num})) << Describe();
   // Leave the locks as found.
   Xdo("key Caps_Lock Num_Lock");
   PumpUntil([&] { return GetNUMLock() == before; }, 2000);

@@ -115,9 +115,26 @@ TEST_F(OsdOnDesktop, TextAppearsAtItsPlaceInItsColourAndIsWipedAfterOneSecond) {
   EXPECT_GT(shown.Count(red, 50, 50, 400, 100), 300) << "glyph pixels at the upper-left place";
   EXPECT_GE(box.left, 50);
   EXPECT_LE(box.left, 56) << "text starts at OsdX";
+  // The cell's metrics depend on the face the system substitutes for
+  // Arial; the glyphs of "WWW Email" sit between the cell's internal
+  // leading and its baseline.
+  TEXTMETRICA tm = {};
+  {
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontA(-40, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+    HGDIOBJ old = SelectObject(screen, font);
+    GetTextMetricsA(screen, &tm);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+  }
+  std::printf("cell: height %ld, ascent %ld, internal leading %ld\n", tm.tmHeight, tm.tmAscent,
+              tm.tmInternalLeading);
   EXPECT_GE(box.top, 50);
-  EXPECT_LE(box.top, 62) << "text starts at OsdY (cell top)";
-  EXPECT_LT(box.bottom, 50 + 40) << "a 40-pixel character fits below OsdY";
+  EXPECT_LE(box.top, 50 + tm.tmInternalLeading + 8) << "text starts at OsdY (cell top)";
+  EXPECT_LE(box.bottom, 50 + tm.tmAscent + 2) << "glyphs end at the baseline below OsdY";
+  EXPECT_GE(box.bottom, 50 + tm.tmAscent - 4) << "glyphs reach the baseline";
   EXPECT_EQ(shown.Count(red, 0, 100, 1024, 768), 0) << "nothing elsewhere";
 
   const DWORD wipeMs = PumpUntilWiped(shownAt, 4000);

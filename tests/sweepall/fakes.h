@@ -245,6 +245,52 @@ class FakeView : public DialogView {
   std::string RestartQuestion() override { return "Restart now?"; }
 };
 
+// The temporary-copy side: records copies, starts, waits and deletions.
+class FakeProgramCopy : public ProgramCopy {
+ public:
+  std::string self = "C:\\Program Files\\Keydeck\\sweepall.exe";
+  std::string temp = "C:\\WINDOWS\\TEMP";
+  std::uint32_t pid = 77;
+  bool canCopy = true;
+  bool canStart = true;
+  std::string copyName = "C:\\WINDOWS\\TEMP\\swp1.exe";
+  FakeFileSystem* files = nullptr;  // where copies and written files appear
+  struct Started {
+    std::string path, commandLine, folder;
+  };
+  std::vector<Started> started;
+  std::vector<std::pair<std::uint32_t, unsigned>> waits;
+  std::vector<std::string> deletedAtRestart;
+  std::map<std::string, std::string> written;
+
+  std::string ProgramPath() override { return self; }
+  std::string TempDirectory() override { return temp; }
+  std::uint32_t ProcessId() override { return pid; }
+  bool CopyToTemp(std::string* copyPath) override {
+    if (!canCopy) return false;
+    if (files) files->AddFile(copyName);
+    *copyPath = copyName;
+    return true;
+  }
+  bool Start(const std::string& path, const std::string& line, const std::string& folder) override {
+    started.push_back({path, line, folder});
+    return canStart;
+  }
+  bool WaitForEnd(std::uint32_t id, unsigned ms) override {
+    waits.emplace_back(id, ms);
+    return true;
+  }
+  bool DeleteAtRestart(const std::string& path) override {
+    deletedAtRestart.push_back(path);
+    return true;
+  }
+  std::string ShortPath(const std::string& path) override { return "SHORT:" + path; }
+  bool WriteWhole(const std::string& path, const std::string& bytes) override {
+    written[path] = bytes;
+    return true;
+  }
+};
+
 // One of everything, wired into a Platform.
 struct FakeSystem {
   FakeSystemInfo system;

@@ -204,5 +204,48 @@ TEST_F(Dialog, LoggingStaysOnOnceClicked) {
   EXPECT_EQ(f.log.Lines(), (Lines{"Open Successful !"}));
 }
 
+TEST_F(Dialog, ALogHeaderLogsRunsThatNeverShowTheDialog) {
+  f.files.AddFile("C:\\WINDOWS\\a");
+  Start({"[x]", "Option=2", "Log=1", "[W", "a"});
+  EXPECT_TRUE(dialog.logging());
+  EXPECT_EQ(f.log.Lines(), (Lines{"Delete File : C:\\WINDOWS\\a-->Remove Successful !"}));
+
+  FakeSystem g;
+  UninstallDialog off{g.platform};
+  g.files.AddFile("s.ini", Script({"[x]", "Option=2", "Log=0", "[W", "a"}));
+  off.Start("s.ini");
+  EXPECT_FALSE(off.logging());
+  EXPECT_EQ(g.log.opens, 0);
+}
+
+TEST_F(Dialog, SilentStartAsksNothingAndShowsNothing) {
+  f.files.AddFile("C:\\WINDOWS\\a");
+  f.view.answers = {false, false};  // would refuse, were anything asked
+  f.files.AddFile("C:\\setup\\un.ini",
+                  Script({"[x]", "Name=Keydeck", "Option=1", "[W", "a", "[M", "Title", "Hello",
+                          "[B", "[R", "after.exe"}));
+  dialog.Start("C:\\setup\\un.ini", /*silent=*/true);
+  EXPECT_TRUE(f.view.questions.empty());
+  EXPECT_TRUE(f.view.messages.empty());
+  EXPECT_FALSE(f.files.Exists("C:\\WINDOWS\\a")) << "the uninstall question counts as Yes";
+  EXPECT_EQ(f.power.privilegeRequests, 0);
+  EXPECT_TRUE(f.power.exits.empty()) << "a silent run never restarts";
+  EXPECT_EQ(f.programs.started, (Lines{"after.exe"})) << "the run goes on after [B";
+  EXPECT_TRUE(f.view.closed);
+}
+
+TEST_F(Dialog, SilentStartRunsTheOptionsThatWouldWaitForOk) {
+  for (const char* option : {"0", "4", "6", "3"}) {
+    SCOPED_TRACE(option);
+    FakeSystem g;
+    UninstallDialog d{g.platform};
+    g.files.AddFile("s.ini", Script({"[x]", std::string("Option=") + option, "[R", "x.exe"}));
+    d.Start("s.ini", true);
+    EXPECT_EQ(g.programs.started, (Lines{"x.exe"}));
+    EXPECT_TRUE(g.view.questions.empty());
+    EXPECT_TRUE(g.view.closed);
+  }
+}
+
 }  // namespace
 }  // namespace sweepall

@@ -23,10 +23,19 @@
 //                                  its control ID (e.g. 0x47c, a file dialog's name)
 //   list CLASS                     print "left top right bottom" of every visible
 //                                  top-level window of CLASS (e.g. "#32768", menus)
+//   runreg KEY VALUE MS            start the command line stored in HKLM\KEY's string
+//                                  VALUE (as Add/Remove Programs starts an entry's
+//                                  UninstallString) and wait up to MS for it to end;
+//                                  print its exit code (exit 1: not read, not started
+//                                  or still running)
 //   key VK...                      press and release each virtual key (keybd_event)
+//   traydel CLASS TITLE ID         remove the window's notification-area icon ID,
+//                                  as a shell that goes away takes it along
+//   postreg CLASS TITLE NAME       post the registered message NAME ("TaskbarCreated")
 //   sleep MS                       wait
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +124,40 @@ int ButtonId(const char* name) {
   return 0;
 }
 
+// The whole stored text is the command line, handed over unparsed.
+int RunFromRegistry(const char* key, const char* value, unsigned long ms) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS) {
+    std::printf("key not found\n");
+    return 1;
+  }
+  char line[1024] = {};
+  DWORD size = sizeof line - 1;
+  DWORD type = 0;
+  const LONG r = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(line), &size);
+  RegCloseKey(k);
+  if (r != ERROR_SUCCESS || type != REG_SZ) {
+    std::printf("value not read: %ld\n", r);
+    return 1;
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::printf("not started: error %lu\n", GetLastError());
+    return 1;
+  }
+  CloseHandle(process.hThread);
+  const bool ended = WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0;
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  if (!ended) return 1;
+  std::printf("%lu\n", code);
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr, "wintool: bad usage; see the comment at the top of wintool.cpp\n");
   return 2;
@@ -155,6 +198,21 @@ int Run(int argc, char** argv) {
         return 1;
       }
     return 0;
+  }
+  if (cmd == "traydel" && need(3)) {
+    HWND w = Find(argv[2], argv[3]);
+    if (!w) return 1;
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = w;
+    icon.uID = static_cast<UINT>(Number(argv[4]));
+    return Shell_NotifyIconA(NIM_DELETE, &icon) ? 0 : 1;
+  }
+  if (cmd == "postreg" && need(3)) {
+    HWND w = Find(argv[2], argv[3]);
+    const UINT message = RegisterWindowMessageA(argv[4]);
+    if (!w || !message) return 1;
+    return PostMessageA(w, message, 0, 0) ? 0 : 1;
   }
   if (cmd == "visible" && need(2)) {
     HWND w = Find(argv[2], argv[3]);
@@ -209,6 +267,7 @@ int Run(int argc, char** argv) {
     EnumWindows(PrintIfClass, reinterpret_cast<LPARAM>(&list));
     return 0;
   }
+  if (cmd == "runreg" && need(3)) return RunFromRegistry(argv[2], argv[3], Number(argv[4]));
   if (cmd == "key" && need(1)) {
     for (int i = 2; i < argc; ++i) {
       const BYTE vk = static_cast<BYTE>(Number(argv[i]));

@@ -17,7 +17,6 @@
 #include "keydeck/shell/win/form_window.h"
 #include "keydeck/shell/win/setup_form.h"
 #include "keydeck/shell/win/win_platform.h"
-#include "keydeck/status/channel_languages.h"
 #include "keydeck/status/win/channel_window.h"
 #include "keydeck/status/win/led_window.h"
 
@@ -67,13 +66,7 @@ int RunKeydeck(HINSTANCE instance) {
   Require(led.Create(instance, owner), kRFLedClass);
   SetupForm setup(actions, language, osd, led, owner);
   Require(setup.Create(instance, owner), kSetupFrmClass);
-  led.OnClosedToTray = [&setup] { setup.Menu().Toggle("Led"); };
-  led.TrayTip = [&language] {
-    std::string tip;
-    const int base = ChannelLanguageFor(language.LanguageId()).StringBase;
-    ResourceStringTable().Load(static_cast<unsigned>(base + IDS_PRODUCT_NAME), &tip);
-    return tip;
-  };
+  led.TrayTip = [&language] { return TrayTipText(language.LanguageId(), ResourceStringTable()); };
   setup.FormCreate();
 
   ChannelWindow form3;

@@ -7,10 +7,10 @@
 
 #include "common/win/scoped.h"
 #include "kbdrelay/kbdrelay.h"
-#include "keydeck/actions/launch_targets.h"
 #include "keydeck/shell/messages.h"
 #include "keydeck/shell/startup.h"
 #include "keydeck/shell/win/tray.h"
+#include "keydeck/resources/resource.h"
 #include "keyhook/keyhook.h"
 
 namespace kd {
@@ -23,15 +23,7 @@ constexpr UINT kDriverUsagePage = 0xFF02;
 constexpr UINT kFeatureUsagePage = 0xFF01;
 constexpr UINT kFeatureUsage = 1;
 constexpr UINT kFirstMenuCommand = 100;
-constexpr int kUrlFilterIndex = 7;
 constexpr const char* kExitFallbackText = "Do you want to exit?";
-
-struct PlaceItem {
-  const char* Name;
-  int Code;
-};
-constexpr PlaceItem kPlaceItems[] = {
-    {"Upperleft1", 1}, {"Upperright1", 2}, {"Lowerleft1", 3}, {"Lowerright1", 0}, {"Center1", 4}};
 
 // Adds the visible items of `parent` to a new popup menu; `commands` maps
 // command id - kFirstMenuCommand to the item's name.
@@ -46,7 +38,7 @@ HMENU BuildPopup(const MenuItem& parent, std::vector<std::string>& commands) {
     info.cbSize = offsetof(MENUITEMINFOA, hbmpItem);
     info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
     info.fType = MFT_STRING | (item.RadioGroup != 0 ? MFT_RADIOCHECK : 0);
-    info.fState = item.Checked ? MFS_CHECKED : MFS_UNCHECKED;
+    info.fState = item.IsChecked() ? MFS_CHECKED : MFS_UNCHECKED;
     info.wID = kFirstMenuCommand + static_cast<UINT>(commands.size());
     commands.push_back(item.Name);
     std::string caption = item.Caption;
@@ -79,8 +71,14 @@ SetupForm::SetupForm(WinActions& actions, LanguageInfo& language, WinOsd& osd, L
       osd_(osd),
       led_(led),
       application_(application),
-      store_(registry_, *this, menu_, language_, strings_),
-      dispatcher_(*this, screen_) {}
+      store_(registry_, *this, menu_, language_, strings_, osd_->Font),
+      dispatcher_(*this, screen_),
+      handlers_(menu_, *this),
+      menuIcon_(*this) {
+  // Each of these marks is the state of the object it switches.
+  menu_.BindMark("Enable1", &osd_->Enabled);
+  menu_.BindMark("Led", &led_.Strip().LedMark());
+}
 
 bool SetupForm::Create(HINSTANCE instance, HWND owner) {
   instance_ = instance;
@@ -92,6 +90,7 @@ bool SetupForm::Create(HINSTANCE instance, HWND owner) {
   if (!CreateForm(instance, kSetupFrmClass, kSetupFrmTitle, kStyle, 0, x, y, kClientWidth, kClientHeight,
                   owner))
     return false;
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   // Timer3 runs from creation with its design-time interval.
   SetTimer(hwnd_, kTimer3, kTimer3StartMs, nullptr);
   return true;
@@ -118,21 +117,15 @@ void SetupForm::FormCreate() {
 bool SetupForm::LoadAndApply() {
   if (!store_.LoadSettings()) return false;
   const Settings& s = store_.Current();
-  Osd& osd = osd_.Display();
-  osd.Font.FaceName = s.FontFace;
-  osd.Font.Size = s.FontSize;
-  osd.Font.Style = s.FontStyle;
-  osd.Font.Color = s.FontColor;
-  osd.Font.CharSet = s.FontCharSet;
-  osd.Enabled = menu_.IsChecked("Enable1");
   ActionEngine& engine = actions_.Engine();
   engine.SetPlayer(s.Player);
   engine.SetLanguageId(language_.LanguageId());
+  menuIcon_.Apply(s.MenuFlag, TrayTipText(language_.LanguageId(), strings_));
   return true;
 }
 
 void SetupForm::Timer2Timer() {
-  led_.FormShow();
+  led_.Strip().Show();
   KillTimer(hwnd_, kTimer2);
 }
 
@@ -160,7 +153,7 @@ void SetupForm::Exit1Click() {
 
 void SetupForm::FormDestroy() {
   HWND led = FindWindowA(kRFLedClass, kRFLedTitle);
-  if (store_.Current().MenuFlag) Tray().Delete(hwnd_, kTrayMenuId);
+  if (store_.Current().MenuFlag) Tray().Delete(hwnd_, kMenuIconId);
   Tray().Delete(hwnd_, LedWindow::kTrayId);
   if (led) PostMessageA(led, WM_QUIT, 0, 0);
   UnLoadHookProcedure();
@@ -186,6 +179,10 @@ LRESULT SetupForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       FormDestroy();
       return 0;
     default: {
+      if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+        menuIcon_.TaskbarCreated();
+        return 0;
+      }
       const Settings& s = store_.Current();
       MenuPlacement placement{s.MenuLocX, s.MenuLocY, static_cast<int>(menu_.Root().Items.size())};
       if (dispatcher_.Dispatch(message, wParam, lParam, s.Hotkeys, placement)) return 0;
@@ -199,88 +196,18 @@ LRESULT SetupForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void SetupForm::OpenSetupMenu(int x, int y) {
   std::vector<std::string> commands;
   HMENU menu = BuildPopup(menu_.Root(), commands);
-  // The menu closes properly only when its owner is the foreground window.
+  // The menu closes properly only when its owner is the foreground window,
+  // and the WM_NULL afterwards lets a second open work at once.
   SetForegroundWindow(hwnd_);
   const UINT command = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, hwnd_, nullptr));
   PostMessageA(hwnd_, WM_NULL, 0, 0);
   DestroyMenu(menu);
   if (command >= kFirstMenuCommand && command - kFirstMenuCommand < commands.size())
-    OnMenuItem(commands[command - kFirstMenuCommand]);
+    handlers_.Click(commands[command - kFirstMenuCommand]);
 }
 
-void SetupForm::OnMenuItem(const std::string& name) {
-  for (const PlaceItem& place : kPlaceItems) {
-    if (name == place.Name) {
-      menu_.SelectRadio(name);
-      osd_->SetLocation(place.Code, screen_.Width(), screen_.Height());
-      return;
-    }
-  }
-  if (name == "Exit1") return Exit1Click();
-  if (name == "Font1") return Font1Click();
-  if (name == "Led") return LedClick();
-  if (name == "Enable1") {
-    osd_->Enabled = menu_.Toggle(name);
-    return;
-  }
-  if (name == "FullScreen") {
-    store_.Current().FullScreen = menu_.Toggle(name);
-    return;
-  }
-  if (name == "CDPanel" || name == "Loop" || name == "AutoPlay") {
-    menu_.Toggle(name);
-    return;
-  }
-  if (name == "BDefault") return DefaultClick(true);
-  if (name == "EDefault") return DefaultClick(false);
-  if (name == "BCustom" || name == "ECustom") {
-    const bool browser = name == "BCustom";
-    ChooseFileForRow(browser ? 3 : 4);
-    menu_.SetChecked(browser ? "BDefault" : "EDefault", false);
-    menu_.SetChecked(name, true);
-    return;
-  }
-  static const char* const kApplications[] = {"Application1", "Application2", "Application3",
-                                              "Application4", "Application5"};
-  static const int kApplicationRows[] = {0, 1, 2, 5, 6};
-  for (int i = 0; i < 5; ++i)
-    if (name == kApplications[i]) return ChooseFileForRow(kApplicationRows[i]);
-}
-
-void SetupForm::Font1Click() {
-  Osd& osd = osd_.Display();
-  if (!RunOsdFontDialog(hwnd_, osd.Font)) return;
-  Settings& s = store_.Current();
-  s.FontFace = osd.Font.FaceName;
-  s.FontSize = osd.Font.Size;
-  s.FontStyle = osd.Font.Style;
-  s.FontColor = osd.Font.Color;
-  s.FontCharSet = osd.Font.CharSet;
-  store_.SaveSettings();
-}
-
-void SetupForm::LedClick() {
-  if (menu_.Toggle("Led"))
-    led_.FormShow();
-  else
-    led_.Hide();
-}
-
-void SetupForm::DefaultClick(bool browser) {
-  menu_.SetChecked(browser ? "BDefault" : "EDefault", true);
-  menu_.SetChecked(browser ? "BCustom" : "ECustom", false);
-  ActionEngine& engine = actions_.Engine();
-  engine.RunControlPanel(browser ? "Inetcpl.cpl" : "Inetcpl.cpl,@0,4");
-  const int row = browser ? 3 : 4;
-  ActionEntry entry = engine.Entry(row) ? *engine.Entry(row) : ActionEntry{};
-  entry.Function = browser ? 20 : 21;
-  entry.Caption = browser ? "WWW" : "Email";
-  engine.SetEntry(row, entry);
-  store_.SaveSettings();
-}
-
-void SetupForm::ChooseFileForRow(int row) {
+bool SetupForm::ChooseFile(std::string* chosen, int* filterIndex) {
   char file[MAX_PATH] = {};
   std::vector<char> filter = DialogFilter(store_.Current().OpenDialogFilter);
   OPENFILENAMEA ofn = {};
@@ -291,20 +218,44 @@ void SetupForm::ChooseFileForRow(int row) {
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof file;
   ofn.Flags = OFN_NOVALIDATE | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&ofn)) return;
-  ActionEngine& engine = actions_.Engine();
-  ActionEntry entry = engine.Entry(row) ? *engine.Entry(row) : ActionEntry{};
-  entry.Function = 2;
-  if (static_cast<int>(ofn.nFilterIndex) == kUrlFilterIndex) {
-    entry.Caption = FileNamePart(file);
-    entry.LinkTo = entry.Caption;
-  } else {
-    entry.Caption = FileTitle(file);
-    entry.LinkTo = file;
-  }
-  engine.SetEntry(row, entry);
-  store_.SaveSettings();
+  if (!GetOpenFileNameA(&ofn)) return false;
+  *chosen = file;
+  *filterIndex = static_cast<int>(ofn.nFilterIndex);
+  return true;
 }
+
+void SetupForm::RunControlPanel(const std::string& applet) { actions_.Engine().RunControlPanel(applet); }
+
+HotkeyRow SetupForm::Row(int row) const {
+  HotkeyRow out;
+  GetEntry(row, &out);
+  return out;
+}
+
+void SetupForm::SetRow(int row, const HotkeyRow& entry) {
+  ActionEngine& engine = actions_.Engine();
+  ActionEntry e = engine.Entry(row) ? *engine.Entry(row) : ActionEntry{};
+  e.Caption = entry.Caption;
+  e.LinkTo = entry.LinkTo;
+  e.Function = entry.Function;
+  engine.SetEntry(row, e);
+}
+
+void SetupForm::SaveSettings() { store_.SaveSettings(); }
+bool SetupForm::ChooseOsdFont() { return RunOsdFontDialog(hwnd_, osd_->Font); }
+
+void SetupForm::SetOsdPlace(int msgLoc) { osd_->SetLocation(msgLoc, screen_.Width(), screen_.Height()); }
+void SetupForm::SetFullScreen(bool on) { store_.Current().FullScreen = on; }
+void SetupForm::LedClick() { led_.Strip().LedClick(); }
+
+// ---- The menu's tray icon ----
+
+bool SetupForm::AddMenuIcon(const std::string& tip) {
+  Tray().SetCallbackMessage(kMenuIconMessage);
+  return Tray().Add(hwnd_, kMenuIconId, LoadIconA(instance_, MAKEINTRESOURCEA(IDI_KEYDECK)), tip.c_str());
+}
+
+void SetupForm::DeleteMenuIcon() { Tray().Delete(hwnd_, kMenuIconId); }
 
 // ---- Dispatch targets ----
 

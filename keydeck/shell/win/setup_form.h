@@ -11,6 +11,8 @@
 #include "keydeck/shell/dispatch.h"
 #include "keydeck/shell/language.h"
 #include "keydeck/shell/menu.h"
+#include "keydeck/shell/menu_handlers.h"
+#include "keydeck/shell/menu_icon.h"
 #include "keydeck/shell/osd/win/win_osd.h"
 #include "keydeck/shell/settings.h"
 #include "keydeck/shell/win/form_window.h"
@@ -20,12 +22,15 @@
 
 namespace kd {
 
-class SetupForm final : public FormWindow, private DispatchTargets, private SettingsServices {
+class SetupForm final : public FormWindow,
+                        private DispatchTargets,
+                        private SettingsServices,
+                        private MenuServices,
+                        private MenuIconShell {
  public:
   static constexpr UINT_PTR kTimer2 = 2;
   static constexpr UINT_PTR kTimer3 = 3;
   static constexpr UINT kTimer3StartMs = 10000;
-  static constexpr UINT kTrayMenuId = 256;
 
   SetupForm(WinActions& actions, LanguageInfo& language, WinOsd& osd, LedWindow& led, HWND application);
 
@@ -35,7 +40,7 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
   void FormCreate();
   void Timer2Timer();
   void Timer3Timer();
-  void Exit1Click();
+  void Exit1Click() override;
 
   SetupMenu& Menu() { return menu_; }
   SettingsStore& Store() { return store_; }
@@ -46,11 +51,6 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
  private:
   bool LoadAndApply();
   void FormDestroy();
-  void OnMenuItem(const std::string& name);
-  void Font1Click();
-  void LedClick();
-  void DefaultClick(bool browser);
-  void ChooseFileForRow(int row);
 
   // DispatchTargets
   bool EntryFunction(int row, int32_t* function) const override;
@@ -77,6 +77,21 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
   std::string FileTypeName(const std::string& extension) override;
   int32_t RegisterCdAutoPlay(int32_t player) override;
 
+  // MenuServices
+  bool ChooseFile(std::string* file, int* filterIndex) override;
+  void RunControlPanel(const std::string& applet) override;
+  HotkeyRow Row(int row) const override;
+  void SetRow(int row, const HotkeyRow& entry) override;
+  void SaveSettings() override;
+  bool ChooseOsdFont() override;
+  void SetOsdPlace(int msgLoc) override;
+  void SetFullScreen(bool on) override;
+  void LedClick() override;
+
+  // MenuIconShell
+  bool AddMenuIcon(const std::string& tip) override;
+  void DeleteMenuIcon() override;
+
   WinActions& actions_;
   LanguageInfo& language_;
   WinOsd& osd_;
@@ -91,6 +106,9 @@ class SetupForm final : public FormWindow, private DispatchTargets, private Sett
   WinScreenMetrics screen_;
   SettingsStore store_;
   Dispatcher dispatcher_;
+  MenuHandlers handlers_;
+  MenuIcon menuIcon_;
+  UINT taskbarCreated_ = 0;  // "TaskbarCreated", broadcast when a shell starts
 };
 
 }  // namespace kd

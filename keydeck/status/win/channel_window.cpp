@@ -1,6 +1,7 @@
 #include "keydeck/status/win/channel_window.h"
 
-#include "common/win/scoped.h"
+#include "keydeck/resources/channel_pictures.h"
+#include "keydeck/resources/resource.h"
 #include "keydeck/status/channel_languages.h"
 
 namespace kd {
@@ -8,54 +9,60 @@ namespace {
 
 constexpr const char* kClass = "TForm3";
 constexpr const char* kTitle = "Channel Setting";
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-const char kInstructions[] =
-    "The receiver channel is being changed.\r\n\r\n"
-    "To change the ID or the channel, press the ID button under the keyboard "
-    "or under the mouse.\r\n\r\n"
-    "If the change is not completed within 30 seconds, keyboard and receiver "
-    "return to their former setting.";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 }  // namespace
 
 bool ChannelWindow::Create(HINSTANCE instance, HWND owner, uint16_t languageId) {
+  instance_ = instance;
   languageId_ = languageId;
-  RegisterFormClass(instance, kClass, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+  RegisterFormClass(instance, kClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
   RECT r = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, kStyle, FALSE, WS_EX_TOPMOST);
   const int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
-  return CreateForm(instance, kClass, kTitle, kStyle, WS_EX_TOPMOST, x, y, kClientWidth, kClientHeight,
-                    owner);
+  if (!CreateForm(instance, kClass, kTitle, kStyle, WS_EX_TOPMOST, x, y, kClientWidth, kClientHeight,
+                  owner))
+    return false;
+  panel1_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kPanelWidth,
+                            kPanelHeight, hwnd_, nullptr, instance, nullptr);
+  // SS_BITMAP sizes the control to its picture (500 x 400) when one is set.
+  image1_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BITMAP, kImageLeft, 0, 0, 0, panel1_,
+                            nullptr, instance, nullptr);
+  return panel1_ && image1_;
+}
+
+void ChannelWindow::FormShow() {
+  int index = ChannelPictureIndex(ChannelLanguageFor(languageId_).Picture);
+  if (index < 0) index = 0;
+  if (index == shown_) return;
+  // Loaded as a device-dependent bitmap: the pictures are RLE8 DIBs, which
+  // a DIB section cannot hold.
+  HANDLE picture = LoadImageA(instance_, MAKEINTRESOURCEA(IDB_CHANNEL_FIRST + index), IMAGE_BITMAP, 0, 0, 0);
+  if (!picture) return;  // Image1 keeps what it had
+  SendMessageA(image1_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+  // The control keeps the bitmap given to it but does not own it.
+  picture_.reset(picture);
+  shown_ = index;
 }
 
 void ChannelWindow::ShowToFront() {
+  FormShow();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
 }
 
 void ChannelWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 
-void ChannelWindow::Paint(HDC dc) {
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(192, 0, 0));
-  RECT title = {20, 20, kClientWidth - 20, 60};
-  DrawTextA(dc, "WARNING", -1, &title, DT_CENTER | DT_SINGLELINE);
-  SetTextColor(dc, RGB(0, 0, 0));
-  RECT body = {30, 70, kClientWidth - 30, kClientHeight - 40};
-  DrawTextA(dc, kInstructions, -1, &body, DT_WORDBREAK);
-  RECT footer = {30, kClientHeight - 30, kClientWidth - 30, kClientHeight - 10};
-  char line[64];
-  wsprintfA(line, "Picture: %s", ChannelLanguageFor(languageId_).Picture);
-  DrawTextA(dc, line, -1, &footer, DT_RIGHT | DT_SINGLELINE);
-}
-
 LRESULT ChannelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
       Hide();  // the system menu's Close only hides the window
       return 0;
+    case WM_DESTROY:
+      // Image1 goes with the window; it must not paint a deleted bitmap.
+      SendMessageA(image1_, STM_SETIMAGE, IMAGE_BITMAP, 0);
+      return FormWindow::Handle(message, wParam, lParam);
     default:
       return FormWindow::Handle(message, wParam, lParam);
   }

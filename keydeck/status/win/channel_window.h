@@ -1,11 +1,15 @@
 // The Channel Setting window (class "TForm3"): a top-most help window shown
-// while the receiver is in its channel-setting mode.
+// while the receiver is in its channel-setting mode. It shows one of the
+// 26 pictures, chosen by language at every show: Panel1 holds Image1, which
+// sits 8 pixels left of the panel's edge, so the picture's 8 leftmost
+// columns stay hidden.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
+#include "common/win/scoped.h"
 #include "keydeck/shell/win/form_window.h"
 
 namespace kd {
@@ -14,17 +18,32 @@ class ChannelWindow final : public FormWindow {
  public:
   static constexpr int kClientWidth = 481;
   static constexpr int kClientHeight = 394;
+  static constexpr int kPanelWidth = 489;
+  static constexpr int kPanelHeight = 393;
+  static constexpr int kImageLeft = -8;
 
   bool Create(HINSTANCE instance, HWND owner, uint16_t languageId);
   void ShowToFront();  // shows and brings to the foreground
   void Hide();
 
+  HWND Panel1() const { return panel1_; }
+  HWND Image1() const { return image1_; }
+  // Offset from IDB_CHANNEL_FIRST of the picture Image1 holds; -1 while
+  // it is empty (before the first show).
+  int PictureShown() const { return shown_; }
+
  protected:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Paint(HDC dc) override;
 
  private:
+  void FormShow();
+
+  HINSTANCE instance_ = nullptr;
   uint16_t languageId_ = 0;
+  HWND panel1_ = nullptr;
+  HWND image1_ = nullptr;
+  common::Scoped<HGDIOBJ, common::GdiObjectTraits> picture_;
+  int shown_ = -1;
 };
 
 }  // namespace kd

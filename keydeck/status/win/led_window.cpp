@@ -18,14 +18,23 @@ constexpr int kLampWidth = 18;
 constexpr int kLampHeight = 9;
 const RECT kCloseBox = {150, 1, 159, 8};  // pixels 150..158 across, 1..7 down
 
-bool InCloseBox(int x, int y) { return x >= 150 && x <= 158 && y >= 1 && y <= 7; }
-
 void FillBox(HDC dc, const RECT& r, COLORREF color) {
   common::ScopedGdiObject brush(CreateSolidBrush(color));
   FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
 }
 
+StripPoint CursorOfMessage() {
+  // Screen coordinates: a queued move's client coordinates refer to where
+  // the window was when the move happened, not where it is now.
+  const DWORD at = GetMessagePos();
+  return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+}
+
 }  // namespace
+
+LedWindow::~LedWindow() {
+  if (picture_) DeleteObject(picture_);
+}
 
 bool LedWindow::Create(HINSTANCE instance, HWND owner) {
   // Lock lamps from the system's key state; the toggle bit is the lock.
@@ -35,7 +44,11 @@ bool LedWindow::Create(HINSTANCE instance, HWND owner) {
     if (keys[VK_NUMLOCK] & 1) lamps_.LockFlags |= kNumLockBit;
     if (keys[VK_CAPITAL] & 1) lamps_.LockFlags |= kCapsLockBit;
   }
-  trayIcon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_KEYDECK));
+  trayIcon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LED_TRAY));
+  if (!trayIcon_) trayIcon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_KEYDECK));
+  picture_ = static_cast<HBITMAP>(
+      LoadImageA(instance, MAKEINTRESOURCEA(IDB_LED_STRIP), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   RegisterFormClass(instance, kRFLedClass, nullptr, trayIcon_);
   return CreateForm(instance, kRFLedClass, kRFLedTitle, WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, 0, 0,
                     kWidth, kHeight, owner);
@@ -48,9 +61,20 @@ void LedWindow::FormShow() {
   SetWindowPos(hwnd_, HWND_TOPMOST, left, top, kWidth, kHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   lamps_.SetLockLeds();
   Repaint();
+  tip_ = TrayTip ? TrayTip() : std::string();
 }
 
-void LedWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void LedWindow::HideStrip() {
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool LedWindow::AddTrayIcon() {
+  Tray().SetCallbackMessage(kTrayMessage);
+  return Tray().Add(hwnd_, kTrayId, trayIcon_, tip_.c_str());
+}
+
+void LedWindow::RemoveTrayIcon() { Tray().Delete(hwnd_, kTrayId); }
 
 void LedWindow::SetLockFlags(uint8_t flags) {
   lamps_.LockFlags = flags;
@@ -67,10 +91,11 @@ void LedWindow::Repaint() {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void LedWindow::Paint(HDC dc) {
+// The strip without its picture: blue, a letter above each lamp and the
+// close box.
+void LedWindow::PaintDrawn(HDC dc) {
   RECT all = {0, 0, kWidth, kHeight};
   FillBox(dc, all, kStripBlue);
-  // Symbols above the lamps: Num, Caps, Scroll, keyboard, mouse.
   static const char* const kSymbols[5] = {"1", "A", "S", "K", "M"};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
@@ -78,8 +103,6 @@ void LedWindow::Paint(HDC dc) {
     const int left = kLampLeft + i * kLampStep;
     RECT label = {left, 12, left + kLampWidth, 30};
     DrawTextA(dc, kSymbols[i], 1, &label, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
-    RECT lamp = {left, kLampTop, left + kLampWidth, kLampTop + kLampHeight};
-    FillBox(dc, lamp, lamps_.Shape[i]);
   }
   FillBox(dc, kCloseBox, RGB(255, 255, 255));
   common::ScopedGdiObject pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
@@ -90,15 +113,24 @@ void LedWindow::Paint(HDC dc) {
   LineTo(dc, kCloseBox.left, kCloseBox.bottom - 1);
 }
 
-void LedWindow::MouseUp(int x, int y) {
-  dragging_ = false;
-  ReleaseCapture();
-  if (!InCloseBox(x, y)) return;
-  Hide();
-  if (OnClosedToTray) OnClosedToTray();
-  Tray().SetCallbackMessage(kTrayMessage);
-  const std::string tip = TrayTip ? TrayTip() : std::string();
-  Tray().Add(hwnd_, kTrayId, trayIcon_, tip.c_str());
+void LedWindow::Paint(HDC dc) {
+  bool drawn = false;
+  if (picture_) {
+    HDC memory = CreateCompatibleDC(dc);
+    if (memory) {
+      HGDIOBJ old = SelectObject(memory, picture_);
+      drawn = BitBlt(dc, 0, 0, kWidth, kHeight, memory, 0, 0, SRCCOPY) != FALSE;
+      SelectObject(memory, old);
+      DeleteDC(memory);
+    }
+  }
+  if (!drawn) PaintDrawn(dc);
+  // The lamps lie on the picture.
+  for (int i = 0; i < 5; ++i) {
+    const int left = kLampLeft + i * kLampStep;
+    RECT lamp = {left, kLampTop, left + kLampWidth, kLampTop + kLampHeight};
+    FillBox(dc, lamp, lamps_.Shape[i]);
+  }
 }
 
 LRESULT LedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -106,45 +138,53 @@ LRESULT LedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: {
-      // Screen coordinates: a queued move's client coordinates refer to
-      // where the window was when the move happened, not where it is now.
-      dragging_ = true;
-      const DWORD at = GetMessagePos();
-      gripScreen_ = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN: {
       RECT r;
       GetWindowRect(hwnd_, &r);
-      startPos_ = {r.left, r.top};
+      strip_.MouseDown(CursorOfMessage(), {r.left, r.top});
       SetCapture(hwnd_);
+      return message == WM_XBUTTONDOWN ? TRUE : 0;
+    }
+    case WM_MOUSEMOVE: {
+      StripPoint to;
+      if (strip_.MouseMove(CursorOfMessage(), &to))
+        SetWindowPos(hwnd_, nullptr, to.X, to.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
-    case WM_MOUSEMOVE:
-      if (dragging_) {
-        const DWORD at = GetMessagePos();
-        SetWindowPos(hwnd_, nullptr, startPos_.x + GET_X_LPARAM(at) - gripScreen_.x,
-                     startPos_.y + GET_Y_LPARAM(at) - gripScreen_.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-      MouseUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {
+      const int x = GET_X_LPARAM(lParam);
+      const int y = GET_Y_LPARAM(lParam);
+      // The drag ends first, so that losing the capture below finds none.
+      strip_.MouseUp(x, y);
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      return message == WM_XBUTTONUP ? TRUE : 0;
+    }
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      strip_.CaptureLost();
+      if (message == WM_CANCELMODE && GetCapture() == hwnd_) ReleaseCapture();
       return 0;
     case kTrayMessage:
-      if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
-        Tray().Delete(hwnd_, kTrayId);
-        FormShow();
-      }
+      strip_.TrayCallback(static_cast<uint32_t>(lParam));
       return 0;
     case WM_CLOSE:
       // The strip is the main form: closing it ends the program.
-      Tray().Delete(hwnd_, kTrayId);
+      strip_.Closing();
       PostQuitMessage(0);
       return 0;
     case WM_DESTROY:
-      Tray().Delete(hwnd_, kTrayId);
+      strip_.Closing();
       return 0;
     default:
+      if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+        strip_.TaskbarCreated();
+        return 0;
+      }
       return FormWindow::Handle(message, wParam, lParam);
   }
 }

@@ -1,6 +1,7 @@
 // The LED strip (class "TRFLed", title "RFLed"): a borderless, top-most
-// strip of five lamps near the lower right corner. It can be dragged and
-// closed into the tray; a click on the tray icon brings it back.
+// strip of five lamps near the lower right corner. It can be dragged with
+// any mouse button and closed into the tray; a click on the tray icon
+// brings it back. The decisions are LedStrip's; this is its window.
 #pragma once
 
 #include <windows.h>
@@ -10,29 +11,31 @@
 
 #include "keydeck/shell/win/form_window.h"
 #include "keydeck/status/led_lamps.h"
+#include "keydeck/status/led_strip.h"
 
 namespace kd {
 
-class LedWindow final : public FormWindow {
+class LedWindow final : public FormWindow, private LedStripView {
  public:
   static constexpr int kWidth = 160;
   static constexpr int kHeight = 45;
   static constexpr UINT kTrayId = 512;
   static constexpr UINT kTrayMessage = 0x603;
 
+  LedWindow() : strip_(*this) {}
+  ~LedWindow() override;
+
   // Hidden at creation; the lock lamps start from the keyboard state.
   bool Create(HINSTANCE instance, HWND owner);
+  LedStrip& Strip() { return strip_; }
   // FormShow: place at the lower right, top-most, and show.
   void FormShow();
-  void Hide();
 
   void SetLockFlags(uint8_t flags);
   void SetWarnings(bool keyboard, bool mouse);
   const LedLamps& Lamps() const { return lamps_; }
 
-  // Called when the close box hides the strip (the menu's Led mark follows).
-  std::function<void()> OnClosedToTray;
-  // The tray tip (the product name in the user's language).
+  // The tray tip (the product name in the user's language), read at every show.
   std::function<std::string()> TrayTip;
 
  protected:
@@ -40,14 +43,21 @@ class LedWindow final : public FormWindow {
   void Paint(HDC dc) override;
 
  private:
-  void Repaint();
-  void MouseUp(int x, int y);
+  // LedStripView
+  void ShowStrip() override { FormShow(); }
+  void HideStrip() override;
+  bool AddTrayIcon() override;
+  void RemoveTrayIcon() override;
 
+  void Repaint();
+  void PaintDrawn(HDC dc);
+
+  LedStrip strip_;
   LedLamps lamps_;
-  bool dragging_ = false;
-  POINT gripScreen_ = {0, 0};  // cursor at mouse down, screen coordinates
-  POINT startPos_ = {0, 0};    // window's top-left at mouse down
-  HICON trayIcon_ = nullptr;
+  std::string tip_;
+  HICON trayIcon_ = nullptr;     // Image2's icon
+  HBITMAP picture_ = nullptr;    // Image1's picture; drawn by hand when missing
+  UINT taskbarCreated_ = 0;
 };
 
 }  // namespace kd

@@ -118,3 +118,33 @@ count_colour() {
   timeout 30 import -window root "$shot" >/dev/null 2>&1 </dev/null
   timeout 30 convert "$shot" -crop "$3x$4+$1+$2" txt:- 2>/dev/null </dev/null | grep -ci " $5" || true
 }
+
+# The icons in the notification area of the virtual desktop's task bar
+# (Wine's shell shows them at its right end, on a white bar 748..767): one
+# "left right" pair per icon, left to right; nothing when there is none.
+tray_icons() {
+  local shot="$KD_RUN/tray.png"
+  timeout 30 import -window root "$shot" >/dev/null 2>&1 </dev/null
+  # Columns of the tray's right half holding anything but the bar's white.
+  timeout 30 convert "$shot" -crop 300x16+724+750 +repage txt:- 2>/dev/null </dev/null |
+    awk -F'[,:]' 'NR > 1 && $0 !~ /#FFFFFF/ { print $1 + 724 }' | sort -nu |
+    awk 'NR == 1 { l = $1; r = $1; next } $1 > r + 3 { print l, r; l = $1 } { r = $1 } END { if (NR) print l, r }'
+}
+
+# Waits up to $1 seconds until tray_icons prints $2 icons; prints them.
+wait_tray_icons() {
+  local i icons
+  for ((i = 0; i < $1 * 4; i++)); do
+    icons=$(tray_icons)
+    [ "$(grep -c . <<<"$icons")" -eq "$2" ] && break
+    sleep 0.25
+  done
+  echo "$icons"
+}
+
+# Clicks button $2 (1 left, 3 right) on the tray icon "left right" of $1.
+click_tray_icon() {
+  local l r
+  read -r l r <<<"$1"
+  timeout 10 xdotool mousemove $(((l + r) / 2)) 758 click "$2"
+}

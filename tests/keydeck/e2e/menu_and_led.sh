@@ -1,12 +1,17 @@
-# The LED strip and the setup menu under the mouse: dragging the strip,
-# closing it into the tray with its close box and restoring it from there,
-# the Led item afterwards, the OSD place and switch items, and the OSD font
-# dialog whose OK writes the font to the write side of the registry.
+# The LED strip and the setup menu under the mouse: the menu's tray icon
+# (a right click opens the menu at the dispatch's point, the Menu setting
+# and a new shell's TaskbarCreated), the lock lamps following Caps Lock and
+# Num Lock pressed on the display, dragging the strip with any button until
+# it loses the capture, closing it into the tray with its close box and
+# restoring it from there, the Led item afterwards, the OSD place and
+# switch items, and the OSD font dialog whose OK writes the font to the
+# write side of the registry.
 source "$(dirname "$0")/lib.sh"
 
 SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
 LED=(TRFLed RFLed)
 W2='HKLM\SOFTWARE\Tessaro\RF2400\Default'
+R2='HKLM\SOFTWARE\TessaroVantik\RF2400\Default'
 
 # Clicks item $2 (0-based) of the $3 visible items of the menu whose rect
 # is $1 ("left top right bottom").
@@ -37,6 +42,31 @@ menu_path() {
 # Enable and Led.
 osd_item() { menu_path 1/3 "$1/4"; }
 
+# A click beside an open menu closes it.
+close_menu() {
+  timeout 10 xdotool mousemove 300 300 click 1
+  wt waithidden "#32768" - 3000
+  sleep 0.3
+}
+
+# A read-side value, then a reload as "/u" asks for it.
+set_and_reload() {
+  timeout 30 wine reg add "$R2" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1 </dev/null
+  wt post "${SETUP[@]}" 0x502 1 0 >/dev/null
+  sleep 0.5
+}
+
+# Waits up to 3 s until lamp $1 shows colour $2; prints the colour seen last.
+wait_lamp() {
+  local i got
+  for ((i = 0; i < 12; i++)); do
+    got=$(lamp "$1")
+    [ "$got" = "$2" ] && break
+    sleep 0.25
+  done
+  echo "$got"
+}
+
 import_keymap
 # Markers the dialog's OK must overwrite.
 timeout 30 wine reg add "$W2" /v FontSize /t REG_DWORD /d 7 /f >/dev/null 2>&1 </dev/null
@@ -50,11 +80,88 @@ wt wait "${SETUP[@]}" 15000 >/dev/null
 wt waitvisible "${LED[@]}" 5000
 check "strip placed" "864 688 1024 733" "$(wt rect "${LED[@]}")"
 
+echo "-- the menu's tray icon"
+icons=$(wait_tray_icons 10 1)
+echo "tray icons (left right): $(tr '\n' ';' <<<"$icons")"
+check "one icon in the tray: the menu's" 1 "$(grep -c . <<<"$icons")"
+menu_icon=$(head -n1 <<<"$icons")
+# Where the dispatch opens the menu for a posted request.
+wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
+wt waitvisible "#32768" - 3000
+posted=$(wt rect "#32768" -)
+echo "menu opened by a posted request at $posted"
+close_menu
+click_tray_icon "$menu_icon" 1
+check "a left click on the icon opens no menu" 1 "$(wt waitvisible "#32768" - 1500; echo $?)"
+click_tray_icon "$menu_icon" 3
+check "a right click on the icon opens the menu" 0 "$(wt waitvisible "#32768" - 3000; echo $?)"
+check "at the dispatch's point" "$posted" "$(wt rect "#32768" -)"
+close_menu
+# MenuLoc 600, 500 puts the point where the whole menu fits: (1024-600, 768-500).
+set_and_reload MenuLoc $(((500 << 16) | 600))
+click_tray_icon "$menu_icon" 3
+wt waitvisible "#32768" - 3000
+read -r l t _ _ < <(wt rect "#32768" -)
+check "MenuLoc 600,500: the menu's corner at (424, 268)" "424 268" "$l $t"
+close_menu
+set_and_reload MenuLoc 0
+check "a reload keeps the icon in its place" "$menu_icon" "$(wait_tray_icons 3 1)"
+# Wine's task bar does not repaint the spot its last icon leaves, so the
+# icon is told by what a right click on that spot does.
+menu_from_icon() {  # prints 0 when a right click on the icon opened the menu
+  click_tray_icon "$menu_icon" 3
+  if wt waitvisible "#32768" - 2000; then echo 0; close_menu; else echo 1; fi
+}
+set_and_reload Menu 0
+check "Menu 0: the icon is gone" 1 "$(menu_from_icon)"
+set_and_reload Menu 1
+check "Menu 1: the icon is back and opens the menu" 0 "$(menu_from_icon)"
+# A shell that goes takes the icons along; the next one announces itself.
+check "the shell drops the icon" 0 "$(wt traydel "${SETUP[@]}" 256; echo $?)"
+check "without it no menu" 1 "$(menu_from_icon)"
+wt postreg "${SETUP[@]}" TaskbarCreated >/dev/null
+sleep 0.5
+check "TaskbarCreated: the menu's icon comes back" 0 "$(menu_from_icon)"
+check "in its place" "$menu_icon" "$(wait_tray_icons 3 1)"
+
+echo "-- lock lamps"
+# On the 9x family the hook runs on the thread that gets the key: a click
+# gives the desktop the keyboard, as a shell always has it on a real system.
+timeout 10 xdotool mousemove 500 300 click 1
+check "Caps Lock off at start: Shape2" grey "$(lamp 2)"
+timeout 10 xdotool key Caps_Lock
+check "Caps Lock pressed: Shape2" lime "$(wait_lamp 2 lime)"
+timeout 10 xdotool key Caps_Lock
+check "Caps Lock pressed again: Shape2" grey "$(wait_lamp 2 grey)"
+timeout 10 xdotool key Num_Lock
+check "Num Lock pressed: Shape1" lime "$(wait_lamp 1 lime)"
+check "Num Lock leaves Shape2" grey "$(lamp 2)"
+timeout 10 xdotool key Num_Lock
+check "Num Lock pressed again: Shape1" grey "$(wait_lamp 1 grey)"
+
 echo "-- dragging"
 timeout 10 xdotool mousemove 900 700 sleep 0.2 mousedown 1 sleep 0.2 mousemove 880 690 sleep 0.2 \
   mousemove 850 650 sleep 0.2 mouseup 1
 sleep 0.5
 check "strip dragged by (-50, -50)" "814 638 974 683" "$(wt rect "${LED[@]}")"
+timeout 10 xdotool mousemove 850 650 sleep 0.2 mousedown 3 sleep 0.2 mousemove 880 680 sleep 0.2 \
+  mousemove 900 700 sleep 0.2 mouseup 3
+sleep 0.5
+check "dragged back with the right button" "864 688 1024 733" "$(wt rect "${LED[@]}")"
+timeout 10 xdotool mousemove 900 700 sleep 0.2 mousedown 2 sleep 0.2 mousemove 870 680 sleep 0.2 mouseup 2
+sleep 0.5
+check "dragged with the middle button" "834 668 994 713" "$(wt rect "${LED[@]}")"
+# The system cancels the capture (as when a dialog opens): the drag is over
+# although the button is still down.
+timeout 10 xdotool mousemove 900 690 sleep 0.2 mousedown 1 sleep 0.2 mousemove 890 690
+sleep 0.5
+wt post "${LED[@]}" 0x1F 0 0 >/dev/null  # WM_CANCELMODE
+sleep 0.3
+timeout 10 xdotool mousemove 860 660 sleep 0.2 mousemove 850 650 sleep 0.2
+sleep 0.3
+check "after the capture is gone the strip stays" "824 668 984 713" "$(wt rect "${LED[@]}")"
+timeout 10 xdotool mouseup 1
+sleep 0.3
 
 echo "-- close box and tray"
 read -r x y _ _ < <(wt rect "${LED[@]}")
@@ -64,12 +171,24 @@ check "a click right of the close box keeps the strip" visible "$(wt visible "${
 timeout 10 xdotool mousemove $((x + 158)) $((y + 7)) click 1
 sleep 0.5
 check "a click on the close box hides the strip" hidden "$(wt visible "${LED[@]}")"
+icons=$(wait_tray_icons 5 2)
+echo "tray icons (left right): $(tr '\n' ';' <<<"$icons")"
+check "the strip's icon joins the menu's" 2 "$(grep -c . <<<"$icons")"
 wt post "${LED[@]}" 0x603 512 0x200 >/dev/null
 sleep 0.5
 check "a mouse move on the tray icon does nothing" hidden "$(wt visible "${LED[@]}")"
-wt post "${LED[@]}" 0x603 512 0x202 >/dev/null
+wt traydel "${LED[@]}" 512 >/dev/null
+check "the shell lost the strip's icon" 1 "$(wait_tray_icons 5 1 | grep -c .)"
+wt postreg "${LED[@]}" TaskbarCreated >/dev/null
+icons=$(wait_tray_icons 5 2)
+check "TaskbarCreated: the strip's icon comes back" 2 "$(grep -c . <<<"$icons")"
+# The shell puts a new icon left of the older ones.
+led_icon=$(head -n1 <<<"$icons")
+echo "the strip's icon at $led_icon, the menu's at $menu_icon"
+click_tray_icon "$led_icon" 1
 sleep 0.5
 check "a click on the tray icon shows the strip" visible "$(wt visible "${LED[@]}")"
+check "and its icon is gone" 1 "$(wait_tray_icons 5 1 | grep -c .)"
 check "shown again at its place" "864 688 1024 733" "$(wt rect "${LED[@]}")"
 
 echo "-- Led item after the tray"

@@ -105,7 +105,7 @@ TEST(ResourceStringTable, ReadsTheProgramsBlocks) {
   ASSERT_TRUE(strings.Load(744, &text));
   EXPECT_FALSE(text.empty());
   EXPECT_FALSE(strings.Load(701, &text)) << "the Spanish block holds only the product name";
-  EXPECT_FALSE(strings.Load(205, &text));
+  EXPECT_FALSE(strings.Load(605, &text)) << "the Italian block holds only the product name";
 }
 
 TEST(ResourceStringTable, GermanMenuFromTheRealTable) {

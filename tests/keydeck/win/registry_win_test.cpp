@@ -158,16 +158,17 @@ TEST_F(WinRegistryTest, SettingsLoadAndSaveAgainstTheRealRegistry) {
   test::FakeStrings strings;
   SetupMenu menu;
   LanguageInfo language(0x0409);
-  SettingsStore store(reg_, services, menu, language, strings);
+  OsdFont font;
+  SettingsStore store(reg_, services, menu, language, strings, font);
   ASSERT_TRUE(store.LoadSettings());
   EXPECT_EQ(2, store.Current().Hotkeys.HotkeyCount);
   EXPECT_EQ(0x30u, store.Current().Hotkeys.ScanCode[1]);
-  EXPECT_EQ("Verdana", store.Current().FontFace);
+  EXPECT_EQ("Verdana", font.FaceName);
   EXPECT_EQ(2500, store.Current().Interval);
   ASSERT_EQ(2u, services.Entries.size());
   EXPECT_EQ("Volume +", services.Entries[1].Caption);
 
-  store.Current().FontFace = "Courier New";
+  font.FaceName = "Courier New";
   services.Entries[1].Caption = "Louder";
   store.SaveSettings();
   RegKey w(reg_, HKeyRoot::LocalMachine, kKeyRead);

@@ -1,0 +1,65 @@
+# The real keydeck.exe shows the Channel Setting picture of the user's
+# language: German from the user default language of a German locale, then
+# Arabic (0x2001) and English (0x0409) from the Language setting. The
+# window's client area on the screen must be the picture without its 8
+# leftmost columns, pixel for pixel. KD_SHOTS, when set, names a folder
+# that gets a screenshot of each window (channel_<language>.png).
+source "$KD_SRC/tests/keydeck/e2e/lib.sh"
+
+SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
+FORM3=(TForm3 "Channel Setting")
+GENERATED="$KD_BIN/../keydeck/resources/generated"
+DEFAULT_KEY='HKLM\SOFTWARE\TessaroVantik\RF2400\Default'
+
+# Screen pixels of Form3's client area (481 x 393 inside the single border)
+# that differ from picture $1 shifted by 8 columns; the shot is kept as $2.
+client_differs_from() {
+  local left top right bottom border shot="$KD_RUN/$2.png"
+  read -r left top right bottom < <(wt rect "${FORM3[@]}")
+  border=$(( (right - left - 481) / 2 ))
+  timeout 30 import -window root "$KD_RUN/screen.png" >/dev/null 2>&1 </dev/null
+  timeout 30 convert "$KD_RUN/screen.png" -crop "481x393+$((left + border))+$((bottom - border - 394))" +repage \
+    "$shot" </dev/null
+  timeout 30 convert "$GENERATED/channel_$1.ref.bmp" -crop 481x393+8+0 +repage "$KD_RUN/want.png" </dev/null
+  timeout 30 compare -metric AE "$shot" "$KD_RUN/want.png" null: 2>&1 </dev/null
+  if [ -n "${KD_SHOTS:-}" ] && [ ! -e "$KD_SHOTS/$2.png" ]; then
+    mkdir -p "$KD_SHOTS"
+    timeout 30 convert "$KD_RUN/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+      "$KD_SHOTS/$2.png" </dev/null
+  fi
+}
+
+# One start of Keydeck: language setting $1 (empty: none), locale $2,
+# expected picture $3, shot name $4.
+show_channel_setting() {
+  if [ -n "$1" ]; then
+    timeout 30 wine reg add "$DEFAULT_KEY" /v Language /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+  else
+    timeout 30 wine reg delete "$DEFAULT_KEY" /v Language /f >/dev/null 2>&1 </dev/null
+  fi
+  LC_ALL="$2" keydeck_start "$KD_RUN/work"
+  wt wait "${SETUP[@]}" 15000 >/dev/null
+  wt wait TPLAYER PLAYER 15000 >/dev/null  # created after Form3
+  check "$4: Channel Setting hidden at start" hidden "$(wt visible "${FORM3[@]}")"
+  wt post "${SETUP[@]}" 0x500 0x5A 0 >/dev/null
+  wt waitvisible "${FORM3[@]}" 5000
+  sleep 1
+  check "$4: channel key shows Channel Setting" visible "$(wt visible "${FORM3[@]}")"
+  check "$4: the picture, columns 8 to 488" 0 "$(client_differs_from "$3" "channel_$4")"
+  wt post "${SETUP[@]}" 0x500 0xDA 0 >/dev/null
+  sleep 0.5
+  check "$4: release hides it" hidden "$(wt visible "${FORM3[@]}")"
+  # Shown again by a receiver report: the same picture.
+  wt post "${SETUP[@]}" 0x464 0 0x1004 >/dev/null
+  wt waitvisible "${FORM3[@]}" 5000
+  sleep 1
+  check "$4: shown again, same picture" 0 "$(client_differs_from "$3" "channel_$4")"
+  keydeck_stop
+}
+
+import_keymap
+mkdir -p "$KD_RUN/work"
+show_channel_setting "" de_DE.UTF-8 09 german
+show_channel_setting 8193 C.UTF-8 25 arabic
+show_channel_setting 1033 de_DE.UTF-8 00 english
+finish
