@@ -188,6 +188,21 @@ long FakeRegistry::DeleteKey(RegKey parent, const std::string& path) {
   if (full.find('\\') == std::string::npos) return kErrorAccessDenied;  // a root
   if (!keys_.count(full)) return kErrorFileNotFound;
   if (!ChildrenOf(full).empty() && (system_.nt || !subtreeGoesOn9x)) return kErrorAccessDenied;
+  if (!system_.nt) {
+    // Wine's 9x deletion opens each subkey as any open does, so it empties
+    // the target of every link in the tree too (real 9x has no links). A
+    // link to an ancestor would recurse for ever; stop the imitation there.
+    std::vector<std::string> targets;
+    const std::string prefix = full + "\\";
+    for (const auto& [path, node] : keys_)
+      if (path.compare(0, prefix.size(), prefix) == 0 && !node.link.empty())
+        targets.push_back(node.link);
+    for (const std::string& target : targets) {
+      if (full == target || full.compare(0, target.size() + 1, target + "\\") == 0)
+        return kErrorNoSystemResources;
+      if (keys_.count(target)) DeleteResolved(target);
+    }
+  }
   return DeleteResolved(full);
 }
 

@@ -32,6 +32,8 @@
 //   traydel CLASS TITLE ID         remove the window's notification-area icon ID,
 //                                  as a shell that goes away takes it along
 //   postreg CLASS TITLE NAME       post the registered message NAME ("TaskbarCreated")
+//   reglink KEY TARGET             create HKLM\KEY as a registry link to the NT path
+//                                  TARGET ("\Registry\Machine\Software\...")
 //   sleep MS                       wait
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
@@ -158,6 +160,23 @@ int RunFromRegistry(const char* key, const char* value, unsigned long ms) {
   return 0;
 }
 
+int CreateRegistryLink(const char* path, const char* target) {
+  HKEY key = nullptr;
+  LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr,
+                           REG_OPTION_CREATE_LINK,
+                           KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr);
+  if (r == ERROR_SUCCESS) {
+    // The target is stored as UTF-16 without its terminator.
+    std::wstring wide(target, target + std::strlen(target));
+    r = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                       reinterpret_cast<const BYTE*>(wide.data()),
+                       static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  std::printf("%ld\n", static_cast<long>(r));
+  return r == ERROR_SUCCESS ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr, "wintool: bad usage; see the comment at the top of wintool.cpp\n");
   return 2;
@@ -277,6 +296,7 @@ int Run(int argc, char** argv) {
     }
     return 0;
   }
+  if (cmd == "reglink" && need(2)) return CreateRegistryLink(argv[2], argv[3]);
   if (cmd == "sleep" && need(1)) {
     Sleep(Number(argv[2]));
     return 0;
