@@ -91,3 +91,38 @@ function(kd_import_library target)
   add_dependencies(${target} ${target}_gen)
   target_link_libraries(${target} INTERFACE ${lib})
 endfunction()
+
+# A libFuzzer program, built only in the fuzz configuration (KD_FUZZ, made
+# by scripts/fuzz.sh). In the ordinary host build it registers a ctest that
+# runs the fuzzer briefly over its committed seeds through scripts/fuzz.sh;
+# the fuzz.build test builds every fuzzer first.
+function(kd_fuzz_target name)
+  cmake_parse_arguments(A "" "SECONDS;CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(KD_WIN)
+    return()
+  endif()
+  if(KD_FUZZ)
+    add_executable(${name} ${A_SOURCES})
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    return()
+  endif()
+  if(NOT A_SECONDS)
+    set(A_SECONDS 5)
+  endif()
+  get_property(built GLOBAL PROPERTY KD_FUZZ_BUILD_TEST)
+  if(NOT built)
+    set_property(GLOBAL PROPERTY KD_FUZZ_BUILD_TEST ON)
+    get_filename_component(parent ${CMAKE_BINARY_DIR} DIRECTORY)
+    add_test(NAME fuzz.build
+             COMMAND ${CMAKE_COMMAND} -E env KD_FUZZ_BUILD=${parent}/fuzz
+                     ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh --build-only)
+    set_tests_properties(fuzz.build PROPERTIES TIMEOUT 900 FIXTURES_SETUP fuzzers)
+  endif()
+  math(EXPR limit "${A_SECONDS} + 60")
+  get_filename_component(parent ${CMAKE_BINARY_DIR} DIRECTORY)
+  add_test(NAME fuzz.${name}
+           COMMAND ${CMAKE_COMMAND} -E env KD_FUZZ_BUILD=${parent}/fuzz
+                   ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh ${name} ${A_SECONDS})
+  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT ${limit} FIXTURES_REQUIRED fuzzers)
+endfunction()

@@ -170,9 +170,10 @@ long ScriptRunner::DeleteKey(RegKey root, const std::string& path) {
   // name the root itself on the 9x family: never delete that.
   if (services_.IsNtFamily()) return services_.DeleteKeyTree(root, path);
   if (path.empty()) return kErrorBadKey;
-  // Real 9x registries have no links, Wine's has them in its 9x modes too:
-  // the plain deletion would take a named link's target.
-  if (services_.IsLinkKey(root, path)) return services_.DeleteKeyTree(root, path);
+  // Real 9x registries have no links, Wine's has them in its 9x modes too,
+  // and there the plain deletion goes through every link in the tree,
+  // emptying its target (and never ending on a link to an ancestor).
+  if (services_.TreeHoldsLink(root, path)) return services_.DeleteKeyTree(root, path);
   // The 9x family's plain deletion takes the subkeys with it; where it is
   // refused all the same (Wine does so in its 9x modes), walk the tree.
   const long r = p_.registry.DeleteKey(root, path);

@@ -167,13 +167,19 @@ long SystemServices::DeleteKeyTree(RegKey root, const std::string& subkey) {
   return r;
 }
 
-bool SystemServices::IsLinkKey(RegKey root, const std::string& subkey) {
+bool SystemServices::TreeHoldsLink(RegKey root, const std::string& subkey) {
   RegKey key = 0;
-  if (NamesNoKey(subkey) || registry_.OpenKeyNoFollow(root, subkey, kQueryValue, &key) != kOk)
+  if (NamesNoKey(subkey) || registry_.OpenKeyNoFollow(root, subkey, kKeyRead, &key) != kOk)
     return false;
-  const bool link = registry_.IsLink(key);
+  // Links are not followed, so the walk ends.
+  bool found = registry_.IsLink(key);
+  for (std::uint32_t index = 0; !found; ++index) {
+    std::string name;
+    if (registry_.EnumSubkey(key, index, &name) != kOk) break;
+    found = TreeHoldsLink(key, name);
+  }
   registry_.CloseKey(key);
-  return link;
+  return found;
 }
 
 long SystemServices::RestoreAudioCdPlayCommand() {

@@ -37,8 +37,8 @@ class SystemServices {
   // Registry result codes: 0 on success, kErrorBadKey for an empty path.
   long ResetKeySecurityTree(RegKey root, const std::string& subkey);
   long DeleteKeyTree(RegKey root, const std::string& subkey);
-  // True when the key named is itself a registry link.
-  bool IsLinkKey(RegKey root, const std::string& subkey);
+  // True when the key named or a key below it is a registry link.
+  bool TreeHoldsLink(RegKey root, const std::string& subkey);
   long RestoreAudioCdPlayCommand();
   // May be empty when the Shell Folders key holds no such value.
   std::string GetProgramsFolder();

@@ -52,6 +52,12 @@ void FakeRegistry::SetRaw(const std::string& path, const std::string& name, uint
   keys_[Normalise(HKeyRoot::LocalMachine, path, &ok)][Upper(name)] = FakeValue{type, std::move(bytes)};
 }
 
+void FakeRegistry::RemoveValue(const std::string& path, const std::string& name) {
+  bool ok = false;
+  const auto it = keys_.find(Normalise(HKeyRoot::LocalMachine, path, &ok));
+  if (it != keys_.end()) it->second.erase(Upper(name));
+}
+
 void FakeRegistry::SetText(const std::string& path, const std::string& name, const std::string& text) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
@@ -133,7 +139,7 @@ long FakeRegistry::QueryValue(RegHandle key, const char* name, uint32_t* type, u
     *size = needed;
     return kErrMoreData;
   }
-  std::memcpy(data, v->second.Data.data(), needed);
+  if (needed > 0) std::memcpy(data, v->second.Data.data(), needed);  // an empty value has no bytes
   *size = needed;
   return kErrSuccess;
 }

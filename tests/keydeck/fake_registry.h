@@ -28,6 +28,7 @@ class FakeRegistry : public RegistryAccess {
   void SetDword(const std::string& path, const std::string& name, uint32_t value);
   void SetBinary(const std::string& path, const std::string& name, std::vector<uint8_t> bytes);
   void SetRaw(const std::string& path, const std::string& name, uint32_t type, std::vector<uint8_t> bytes);
+  void RemoveValue(const std::string& path, const std::string& name);
   bool HasKey(const std::string& path, HKeyRoot root = HKeyRoot::LocalMachine) const;
   // The stored value, or nullptr.
   const FakeValue* Value(const std::string& path, const std::string& name) const;

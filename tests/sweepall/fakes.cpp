@@ -28,17 +28,26 @@ std::string RootName(RegKey root) {
 
 long FakeRegistry::Resolve(const std::string& base, const std::string& path, bool followLast,
                            std::string* full) const {
+  // Called for every registry step of every fuzzed script: no allocation
+  // per path component.
   *full = base;
+  full->reserve(base.size() + path.size() + 1);
   if (!path.empty() && path[0] == '\\') return kErrorBadPathname;
   std::size_t pos = 0;
   while (pos < path.size()) {
     std::size_t end = path.find('\\', pos);
     if (end == std::string::npos) end = path.size();
-    const std::string part = path.substr(pos, end - pos);
+    const std::size_t length = end - pos;
+    const std::size_t start = pos;
     pos = end + 1;
-    if (part.empty()) continue;  // "a\\b", "a\": the real registry skips them
-    if (part.size() > 255) return kErrorFileNotFound;
-    *full += "\\" + Lower(part);
+    if (length == 0) continue;  // "a\\b", "a\": the real registry skips them
+    if (length > 255) return kErrorFileNotFound;
+    full->push_back('\\');
+    for (std::size_t i = start; i < end; ++i) {
+      const char c = path[i];
+      full->push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
+    if (!hasLinks_) continue;
     const bool last = path.find_first_not_of('\\', pos) == std::string::npos;
     for (int hops = 0; hops < 16 && (!last || followLast); ++hops) {
       const auto it = keys_.find(*full);
@@ -64,10 +73,10 @@ bool FakeRegistry::PathOf(RegKey key, std::string* path) const {
 std::vector<std::string> FakeRegistry::ChildrenOf(const std::string& full) const {
   std::vector<std::string> children;
   const std::string prefix = full + "\\";
-  for (const auto& [path, key] : keys_)
-    if (path.compare(0, prefix.size(), prefix) == 0 &&
-        path.find('\\', prefix.size()) == std::string::npos)
-      children.push_back(path);
+  // Keys below full sort together, right after the prefix.
+  for (auto it = keys_.lower_bound(prefix);
+       it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+    if (it->first.find('\\', prefix.size()) == std::string::npos) children.push_back(it->first);
   return children;
 }
 
@@ -89,6 +98,7 @@ void FakeRegistry::AddKey(const std::string& fullPath) {
 void FakeRegistry::AddLink(const std::string& fullPath, const std::string& target) {
   AddKey(fullPath);
   Find(fullPath)->link = Lower(target);
+  hasLinks_ = true;
 }
 
 FakeRegistry::Key* FakeRegistry::Find(const std::string& fullPath) {
@@ -188,19 +198,31 @@ long FakeRegistry::DeleteKey(RegKey parent, const std::string& path) {
   if (full.find('\\') == std::string::npos) return kErrorAccessDenied;  // a root
   if (!keys_.count(full)) return kErrorFileNotFound;
   if (!ChildrenOf(full).empty() && (system_.nt || !subtreeGoesOn9x)) return kErrorAccessDenied;
+  if (!system_.nt) {
+    // Wine's 9x deletion opens each subkey as any open does, so it empties
+    // the target of every link in the tree too (real 9x has no links). A
+    // link to an ancestor would recurse for ever; stop the imitation there.
+    std::vector<std::string> targets;
+    const std::string prefix = full + "\\";
+    for (auto it = keys_.lower_bound(prefix);
+         it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+      if (!it->second.link.empty()) targets.push_back(it->second.link);
+    for (const std::string& target : targets) {
+      if (full == target || full.compare(0, target.size() + 1, target + "\\") == 0)
+        return kErrorNoSystemResources;
+      if (keys_.count(target)) DeleteResolved(target);
+    }
+  }
   return DeleteResolved(full);
 }
 
 long FakeRegistry::DeleteResolved(const std::string& full) {
   // The 9x family takes the whole subtree.
   const std::string prefix = full + "\\";
-  for (auto it = keys_.begin(); it != keys_.end();) {
-    if (it->first.compare(0, prefix.size(), prefix) == 0) {
-      deleted.push_back(it->first);
-      it = keys_.erase(it);
-    } else {
-      ++it;
-    }
+  for (auto it = keys_.lower_bound(prefix);
+       it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+    deleted.push_back(it->first);
+    it = keys_.erase(it);
   }
   keys_.erase(full);
   deleted.push_back(full);

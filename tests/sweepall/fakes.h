@@ -96,6 +96,7 @@ class FakeRegistry : public Registry {
   std::map<std::string, Key> keys_;
   std::map<RegKey, std::pair<std::string, std::uint32_t>> handles_;
   RegKey nextHandle_ = 0x100;
+  bool hasLinks_ = false;  // most registries have none: no hops to look for
 };
 
 class FakeFileSystem : public FileSystem {

@@ -169,18 +169,25 @@ TEST_F(ScriptRun, DeleteKeyIsPlainOn9x) {
   EXPECT_TRUE(f.registry.HasKey("HKCU\\Software")) << "an empty entry must not delete the root";
 }
 
-TEST_F(ScriptRun, NamedLinkGoesAsALinkOnBothFamilies) {
+TEST_F(ScriptRun, LinksGoAsLinksOnBothFamilies) {
   for (const bool nt : {true, false}) {
     SCOPED_TRACE(nt ? "NT" : "9x");
     FakeSystem g;
     g.system.nt = nt;
     g.registry.SetValue("HKLM\\Software\\Target\\Sub", "v", "1");
     g.registry.AddLink("HKLM\\Software\\Lnk", "HKLM\\Software\\Target");
-    g.files.AddFile("C:\\setup\\un.ini", Script({"[Header]", "Option=2", "[K", "3", "Software\\Lnk"}));
+    // Inside a tree: to a key outside it, and back to the tree's top.
+    g.registry.AddKey("HKLM\\Software\\Tree\\a\\b");
+    g.registry.AddLink("HKLM\\Software\\Tree\\a\\out", "HKLM\\Software\\Target");
+    g.registry.AddLink("HKLM\\Software\\Tree\\loop", "HKLM\\Software\\Tree");
+    g.files.AddFile("C:\\setup\\un.ini", Script({"[Header]", "Option=2", "[K", "3", "Software\\Lnk",
+                                                  "Software\\Tree"}));
     UninstallDialog d{g.platform};
     d.Start("C:\\setup\\un.ini");
     EXPECT_FALSE(g.registry.HasKey("HKLM\\Software\\Lnk"));
+    EXPECT_FALSE(g.registry.HasKey("HKLM\\Software\\Tree"));
     EXPECT_TRUE(g.registry.HasValue("HKLM\\Software\\Target\\Sub", "v"));
+    EXPECT_EQ(g.registry.open_handles(), 0);
   }
 }
 

@@ -39,6 +39,8 @@
 //                                  process PID that gets a task-bar button: visible
 //                                  and unowned and no tool window, or marked as an
 //                                  application window
+//   reglink KEY TARGET             create HKLM\KEY as a registry link to the NT path
+//                                  TARGET ("\Registry\Machine\Software\...")
 //   sleep MS                       wait
 //   all CLASS TITLE                print "handle left top right bottom visible|hidden" of
 //                                  every top-level window that matches, hidden ones too
@@ -269,6 +271,23 @@ int RunFromRegistry(const char* key, const char* value, unsigned long ms) {
   return 0;
 }
 
+int CreateRegistryLink(const char* path, const char* target) {
+  HKEY key = nullptr;
+  LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr,
+                           REG_OPTION_CREATE_LINK,
+                           KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr);
+  if (r == ERROR_SUCCESS) {
+    // The target is stored as UTF-16 without its terminator.
+    std::wstring wide(target, target + std::strlen(target));
+    r = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                       reinterpret_cast<const BYTE*>(wide.data()),
+                       static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  std::printf("%ld\n", static_cast<long>(r));
+  return r == ERROR_SUCCESS ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr, "wintool: bad usage; see the comment at the top of wintool.cpp\n");
   return 2;
@@ -429,6 +448,7 @@ int Run(int argc, char** argv) {
     EnumWindows(PrintProcessWindow, reinterpret_cast<LPARAM>(&list));
     return 0;
   }
+  if (cmd == "reglink" && need(2)) return CreateRegistryLink(argv[2], argv[3]);
   if (cmd == "sleep" && need(1)) {
     Sleep(Number(argv[2]));
     return 0;

@@ -1,7 +1,8 @@
 # Option 2: the script runs at once, without a question and without a log,
 # and the program ends by itself. Files in the Windows directory and in a
 # "[Us" directory go, a key tree three levels deep goes, a value is deleted
-# and one added, and the product's Uninstall key is removed.
+# and one added, and the product's Uninstall key is removed. Registry links
+# inside the tree go as links: their targets are neither reset nor deleted.
 set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
@@ -27,14 +28,30 @@ reg_import <<'REG'
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\OtherProduct]
 "DisplayName"="Other"
+
+[HKEY_LOCAL_MACHINE\Software\KeydeckLinkTarget\Keep]
+"Kept"="yes"
+
+[HKEY_LOCAL_MACHINE\Software\KeydeckRootTest]
 REG
 check "set-up: key tree" present "$(reg_state 'HKLM\Software\KeydeckTest\Level1\Level2\Level3')"
+# Registry links inside the tree: one to a key outside it, one back to the
+# tree's own top. The walks must delete both as links and follow neither.
+link() {
+  timeout 60 wine "$KD_BIN/wintool.exe" reglink "$1" "$2" >"$KD_RUN/wintool.out" 2>&1
+  check "set-up: link $1 made" 0 "$?"
+}
+link 'Software\KeydeckTest\Level1\Level2\Out' '\Registry\Machine\Software\KeydeckLinkTarget'
+link 'Software\KeydeckTest\Level1\Loop' '\Registry\Machine\Software\KeydeckTest\Level1'
+check "set-up: the link leads to its target" yes \
+  "$(reg_state 'HKLM\Software\KeydeckTest\Level1\Level2\Out\Keep' Kept)"
 
 script_file "$C/kdtest/un.ini" \
   "[Keydeck Uninstall]" "Name=Keydeck" "Option=2" "Uninstall=KeydeckTest" \
   "[W" "kd_a.txt" "kd_b.dll" "kd_empty" "kd_full" \
   "; the product folder, and then the folder itself" \
   "[Us" 'C:\Program Files\KeydeckTest' "keydeck.exe" "   " \
+  "[N" 'Software\KeydeckTest\Level1' \
   "[K" "3" 'Software\KeydeckTest\Level1' \
   "[V" "2" 'Software\KeydeckTest' "OldValue" \
   "[A" "2" 'Software\KeydeckTest' "AddedValue" "added data"
@@ -51,6 +68,8 @@ check "[Us file keydeck.exe" absent "$(exists "$C/Program Files/KeydeckTest/keyd
 check "[Us directory itself (blank entry)" absent "$(exists "$C/Program Files/KeydeckTest")"
 check "key tree Level1" absent "$(reg_state 'HKLM\Software\KeydeckTest\Level1')"
 check "its parent" present "$(reg_state 'HKLM\Software\KeydeckTest')"
+check "a link's target, after the reset and deletion of the tree" yes \
+  "$(reg_state 'HKLM\Software\KeydeckLinkTarget\Keep' Kept)"
 check "deleted value" absent "$(reg_state 'HKCU\Software\KeydeckTest' OldValue)"
 check "kept value" keep "$(reg_state 'HKCU\Software\KeydeckTest' KeepValue)"
 check "added value" "added data" "$(reg_state 'HKCU\Software\KeydeckTest' AddedValue)"
@@ -64,12 +83,12 @@ check "no log without the check box" absent "$(exists "$C/sweepall.log")"
 script_file "$C/kdtest/bad.ini" \
   "[Keydeck Uninstall]" "Name=Keydeck" "Option=2" 'Uninstall=\' \
   "[K" "3" 'Software\KeydeckNothing' \
-  "[K" "HKLM" 'Software\KeydeckTest'
+  "[K" "HKLM" 'Software\KeydeckRootTest'
 timeout 60 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\bad.ini' >"$KD_RUN/sweepall-bad.out" 2>&1
 check "sweepall.exe with Uninstall=\\ ended with" 0 "$?"
 check "the Uninstall key" present \
   "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
 check "another product's entry" Other \
   "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OtherProduct' DisplayName)"
-check "key under a root index that is no number" present "$(reg_state 'HKLM\Software\KeydeckTest')"
+check "key under a root index that is no number" present "$(reg_state 'HKLM\Software\KeydeckRootTest')"
 finish
