@@ -38,7 +38,7 @@ struct Current {
   uint32_t message = 0;
   uintptr_t wParam = 0;
   intptr_t lParam = 0;
-  int runs = 0, bars = 0, texts = 0, menus = 0, lamps = 0, locks = 0, reloads = 0, stops = 0;
+  int runs = 0, bars = 0, texts = 0, menus = 0, lamps = 0, locks = 0, reloads = 0, stops = 0, discs = 0;
   int shows = 0, hides = 0;
   bool result = false;
 };
@@ -82,6 +82,10 @@ class CheckingTargets : public kd::DispatchTargets {
             "media stopped without a suspend");
     ++now.stops;
   }
+  void PlayInsertedDisc() override {
+    Require(now.message == kd::kWmKdPlayDisc, "a disc played by another message");
+    ++now.discs;
+  }
   void ShowOsdText(const std::string& text) override {
     Require(now.message == kd::kWmKdHotkey && !text.empty(), "OSD text without a hotkey");
     Require(now.runs == 1, "OSD text without the row's run");
@@ -123,7 +127,7 @@ class CheckingTargets : public kd::DispatchTargets {
 
 constexpr uint32_t kMapped[] = {kd::kWmKdHotkey, kd::kWmKdDriver,      kd::kWmKdLocks,
                                 kd::kWmKdReload, kd::kWmKdMenu,        kd::kWmPowerBroadcast,
-                                kd::kMmMixmControlChange};
+                                kd::kMmMixmControlChange, kd::kWmKdPlayDisc};
 constexpr std::size_t kMappedCount = sizeof kMapped / sizeof kMapped[0];
 constexpr std::size_t kHeader = 1 + kd::kMaxHotkeys + 9;
 
@@ -166,7 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool handled = dispatcher.Dispatch(message, t.now.wParam, t.now.lParam, table, menu);
     const Current& c = t.now;
     const bool mine = message == kd::kWmKdHotkey || message == kd::kWmKdDriver ||
-                      message == kd::kWmKdLocks || message == kd::kWmKdReload;
+                      message == kd::kWmKdLocks || message == kd::kWmKdReload ||
+                      message == kd::kWmKdPlayDisc;
     Require(handled == mine, "default handling chosen wrongly");
     Require(c.shows + c.hides <= 2 && (c.shows == 0 || c.hides == 0),
             "Channel Setting window shown and hidden by one message");
@@ -188,6 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Require(c.menus == (c.lParam == kd::kMenuRightButtonDown ? 1 : 0), "menu not opened");
     if (message == kd::kWmKdLocks) Require(c.locks == 1, "lock lamps not repainted");
     if (message == kd::kWmKdReload) Require(c.reloads == 1, "settings not reloaded");
+    if (message == kd::kWmKdPlayDisc) Require(c.discs == 1, "the inserted disc not played");
   }
   return 0;
 }
