@@ -89,6 +89,7 @@ DeviceSet::DeviceSet(Variant variant, HidBus& bus, ReaderHost& readers, MessageP
 DeviceSet::~DeviceSet()
 {
     freeRecords();
+    std::free(pending_);
 }
 
 void DeviceSet::configure(WindowHandle appWindow, std::uint32_t appMessage,
@@ -326,7 +327,9 @@ bool DeviceSet::relay(std::uint32_t wParam, std::uint32_t lParam)
     // steady stream of reports never leaves it.
     if (flushPending() && poster_.post(appWindow_, appMessage_, wParam, lParam))
         return true;
-    if (pendingCount_ < kPendingWords) {
+    if (pending_ == nullptr)
+        pending_ = static_cast<Word*>(std::calloc(kPendingWords, sizeof(Word)));
+    if (pending_ != nullptr && pendingCount_ < kPendingWords) {
         pending_[(pendingHead_ + pendingCount_) % kPendingWords] = {wParam, lParam};
         ++pendingCount_;
     }

@@ -126,12 +126,13 @@ private:
     WindowHandle postTarget_ = 0;
 
     // Words the application's queue refused, oldest first (a ring). Touched
-    // only on the hidden window's thread.
+    // only on the hidden window's thread. Allocated at the first refusal: a
+    // ring inside the object would put its 32 KB into the library's file.
     struct Word {
         std::uint32_t wParam;
         std::uint32_t lParam;
     };
-    std::array<Word, kPendingWords> pending_{};
+    Word* pending_ = nullptr;
     std::size_t pendingHead_ = 0;
     std::size_t pendingCount_ = 0;
 };
