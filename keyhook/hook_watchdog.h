@@ -18,9 +18,9 @@ struct InputSample {
 
 class HookWatchdog {
  public:
-  // The timer's period: the hook is back within two periods of the first
+  // The timer's period: the hook is back within two periods (4 s) of the first
   // key it missed.
-  static constexpr uint32_t kPeriodMs = 1000;
+  static constexpr uint32_t kPeriodMs = 2000;
   // Input this young may still be on its way to the hook.
   static constexpr uint32_t kGraceMs = 250;
 
