@@ -64,5 +64,60 @@ TEST(HookWatchdog, TickCountWrapIsNoInputAndNoSilence) {
   EXPECT_TRUE(w.Tick(At(0x00000B00u, 0x00000800u))) << "missed input across the wrap";
 }
 
+constexpr uint32_t kGrace = HookWatchdog::kGraceMs;
+constexpr uint32_t kSlack = HookWatchdog::kOrderSlackMs;
+
+TEST(HookWatchdog, AReportedKeyTheHookMissedBringsItBackAndOneItSawDoesNot) {
+  HookWatchdog w;
+  EXPECT_FALSE(w.KeyReported(9000)) << "no check before the hook is installed";
+  w.Installed(10000);
+  // Seen: the hook ran for the key just before its raw input was read.
+  w.HookCalled(10500);
+  ASSERT_TRUE(w.KeyReported(10500 + kSlack));
+  EXPECT_FALSE(w.CheckKey(10500 + kSlack + kGrace));
+  // Seen after the report, within the grace time.
+  ASSERT_TRUE(w.KeyReported(11000));
+  w.HookCalled(11100);
+  EXPECT_FALSE(w.CheckKey(11000 + kGrace));
+  // Missed: the last hook call is older than the slack.
+  ASSERT_TRUE(w.KeyReported(11100 + kSlack + 1));
+  EXPECT_TRUE(w.CheckKey(11100 + kSlack + 1 + kGrace));
+  EXPECT_FALSE(w.KeyCheckPending());
+  EXPECT_FALSE(w.CheckKey(12000)) << "one answer per check";
+}
+
+TEST(HookWatchdog, APendingCheckJudgesTheNewestKeyAndWaitsWhenItIsTooYoung) {
+  HookWatchdog w;
+  w.Installed(10000);
+  w.HookCalled(12000);
+  ASSERT_TRUE(w.KeyReported(12000));  // seen
+  // A second key the hook missed, reported while the check is pending.
+  EXPECT_FALSE(w.KeyReported(12100)) << "one check at a time";
+  EXPECT_TRUE(w.CheckKey(12000 + kGrace));
+  // A key reported just before the check: its hook call may still come.
+  w.Installed(13000);
+  ASSERT_TRUE(w.KeyReported(13100));
+  EXPECT_FALSE(w.KeyReported(13100 + kGrace - 1));
+  EXPECT_FALSE(w.CheckKey(13100 + kGrace));
+  ASSERT_TRUE(w.KeyCheckPending());
+  w.HookCalled(13100 + kGrace + 5);
+  EXPECT_FALSE(w.CheckKey(13100 + kGrace + kSlack));
+  EXPECT_FALSE(w.KeyCheckPending());
+  // A reinstall meanwhile answers the pending key.
+  ASSERT_TRUE(w.KeyReported(14000));
+  w.Installed(14010);
+  EXPECT_FALSE(w.CheckKey(14000 + kGrace));
+}
+
+TEST(HookWatchdog, ReportedKeysAcrossTheTickCountWrap) {
+  HookWatchdog w;
+  w.Installed(0xFFFFFF00u);
+  w.HookCalled(0x00000010u);
+  ASSERT_TRUE(w.KeyReported(0x00000020u));
+  EXPECT_FALSE(w.CheckKey(0x00000020u + kGrace));
+  ASSERT_TRUE(w.KeyReported(0x00000400u));
+  EXPECT_TRUE(w.CheckKey(0x00000400u + kGrace));
+}
+
 }  // namespace
 }  // namespace keyhook
