@@ -17,11 +17,13 @@
 //                                       own that posts the press to the main
 //                                       thread's window, which posts WM_VSCROLL:
 //                                       the one hop more that Keydeck's design has
-//   bench_tools --start N EXE CLASS TITLE [SETTLE]
+//   bench_tools --start N EXE CLASS TITLE [SETTLE [ALSO]]
 //                                       start EXE N times; each time print the
 //                                       ms until a top-level window CLASS/TITLE
-//                                       answers a sent message (it exists and
-//                                       its thread is in its message loop), and
+//                                       exists (and, given ALSO, a window of
+//                                       class ALSO of the same process too),
+//                                       the ms until it answers a sent message
+//                                       (its thread is in its message loop), and
 //                                       its private bytes SETTLE ms later (0);
 //                                       ends it with WM_QUIT to that window
 #include <windows.h>
@@ -161,7 +163,17 @@ int Hook(DWORD postKey, bool relay) {
   return rc;
 }
 
-int Start(int count, const char* exe, const char* cls, const char* title, DWORD settleMs) {
+// Whether the process has a top-level window of class `cls`.
+bool HasWindowOf(DWORD process, const char* cls) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == process) return true;
+  }
+  return false;
+}
+
+int Start(int count, const char* exe, const char* cls, const char* title, DWORD settleMs, const char* also) {
   std::string folder = exe;
   const size_t slash = folder.find_last_of("\\/");
   folder = slash == std::string::npos ? "." : folder.substr(0, slash);
@@ -181,10 +193,13 @@ int Start(int count, const char* exe, const char* cls, const char* title, DWORD 
     }
     HWND w = nullptr;
     DWORD_PTR answer = 0;
+    LONGLONG exists = 0;
     const DWORD limit = GetTickCount() + 20000;
     while (static_cast<LONG>(limit - GetTickCount()) > 0) {
       w = FindWindowA(cls, title);
-      if (w && SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) break;
+      if (w && !exists && (!also || HasWindowOf(pi.dwProcessId, also))) exists = Clock100ns();
+      // Only once both exist: the message loop may come before ALSO's window.
+      if (w && exists && SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) break;
       w = nullptr;
       Sleep(1);
     }
@@ -198,7 +213,8 @@ int Start(int count, const char* exe, const char* cls, const char* title, DWORD 
     PROCESS_MEMORY_COUNTERS_EX mem = {};
     mem.cb = sizeof mem;
     GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem);
-    std::printf("ready %.3f ms private %lu working %lu\n", static_cast<double>(ready - started) / 10000.0,
+    std::printf("exists %.3f ms ready %.3f ms private %lu working %lu\n",
+                static_cast<double>(exists - started) / 10000.0, static_cast<double>(ready - started) / 10000.0,
                 static_cast<unsigned long>(mem.PrivateUsage), static_cast<unsigned long>(mem.WorkingSetSize));
     std::fflush(stdout);
     PostMessageA(w, WM_QUIT, 0, 0);
@@ -223,7 +239,8 @@ int main(int argc, char** argv) {
     return Hook(post && argc >= 4 ? std::strtoul(argv[3], nullptr, 0) : 0, relay);
   }
   if (argc >= 6 && std::strcmp(argv[1], "--start") == 0) {
-    return Start(std::atoi(argv[2]), argv[3], argv[4], argv[5], argc >= 7 ? std::strtoul(argv[6], nullptr, 0) : 0);
+    return Start(std::atoi(argv[2]), argv[3], argv[4], argv[5], argc >= 7 ? std::strtoul(argv[6], nullptr, 0) : 0,
+                 argc >= 8 ? argv[7] : nullptr);
   }
   std::printf("usage: see the head of bench_tools.cpp\n");
   return 2;
