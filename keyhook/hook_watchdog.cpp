@@ -11,13 +11,10 @@ bool Later(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) > 0; }
 
 void HookWatchdog::Installed(const InputSample& sample) {
   started_ = true;
-  keyPending_ = false;
   accountedMs_ = sample.NowMs;
   cursorX_ = sample.CursorX;
   cursorY_ = sample.CursorY;
 }
-
-void HookWatchdog::Installed(uint32_t nowMs) { Installed(InputSample{nowMs, nowMs, cursorX_, cursorY_}); }
 
 void HookWatchdog::HookCalled(uint32_t nowMs) {
   if (Later(nowMs, accountedMs_)) accountedMs_ = nowMs;
@@ -33,25 +30,6 @@ bool HookWatchdog::Tick(const InputSample& sample) {
   }
   return Later(sample.LastInputMs, accountedMs_) &&
          sample.NowMs - sample.LastInputMs >= kGraceMs;
-}
-
-bool HookWatchdog::KeyReported(uint32_t nowMs) {
-  if (!started_) return false;
-  keyMs_ = nowMs;
-  if (keyPending_) return false;
-  keyPending_ = true;
-  return true;
-}
-
-bool HookWatchdog::CheckKey(uint32_t nowMs) {
-  if (!keyPending_) return false;
-  if (!Later(keyMs_ - kOrderSlackMs, accountedMs_)) {
-    keyPending_ = false;  // the hook ran for it
-    return false;
-  }
-  if (nowMs - keyMs_ < kOrderSlackMs) return false;  // its hook call may still come
-  keyPending_ = false;
-  return true;
 }
 
 }  // namespace keyhook

@@ -22,8 +22,7 @@ namespace {
 
 constexpr char kWatchClass[] = "KeyhookResumeWatch";
 constexpr DWORD kStopWaitMs = 5000;
-constexpr UINT_PTR kWatchdogTimer = 1;  // the slow timer, where no raw input is had
-constexpr UINT_PTR kKeyCheckTimer = 2;  // one shot, after a key raw input reported
+constexpr UINT_PTR kWatchdogTimer = 1;
 // The classic hook's lock across processes; a key whose procedure cannot
 // have it in this time passes to the system unreported rather than stall
 // the keyboard.
@@ -49,8 +48,6 @@ keyhook::LockTracker g_locks;
 keyhook::HookWatchdog g_watchdog;
 using LastInputFn = BOOL(WINAPI*)(PLASTINPUTINFO);
 LastInputFn g_lastInput = nullptr;  // Windows 2000 and later
-using RegisterRawFn = BOOL(WINAPI*)(PCRAWINPUTDEVICE, UINT, UINT);
-RegisterRawFn g_registerRaw = nullptr;  // Windows XP and later
 
 // Written by the hook thread, read by GetNUMLock on any thread.
 std::atomic<int> g_lockBits{0};
@@ -220,25 +217,11 @@ bool SampleInput(keyhook::InputSample& sample) {
   return true;
 }
 
-// Keyboard raw input for the watch window, also while another program has
-// the focus: each key wakes the hook thread once, and nothing else does.
-bool WatchRawKeys(HWND watch) {
-  if (!g_registerRaw) return false;
-  RAWINPUTDEVICE keyboard = {0x01, 0x06, RIDEV_INPUTSINK, watch};  // generic desktop, keyboard
-  return g_registerRaw(&keyboard, 1, sizeof keyboard) != FALSE;
-}
-
-// The low-level hook's watchdog (see hook_watchdog.h): raw keyboard input
-// where the system has it, else a slow timer on the hook thread. The
-// classic hook is never removed by the system.
+// The low-level hook's watchdog: a slow timer on the hook thread (see
+// hook_watchdog.h). The classic hook is never removed by the system.
 void StartWatchdog(HWND watch) {
-  if (g_classic || !watch) return;
-  if (WatchRawKeys(watch)) {
-    g_watchdog.Installed(GetTickCount());
-    return;
-  }
   keyhook::InputSample sample;
-  if (!SampleInput(sample)) return;
+  if (g_classic || !watch || !SampleInput(sample)) return;
   g_watchdog.Installed(sample);
   SetTimer(watch, kWatchdogTimer, keyhook::HookWatchdog::kPeriodMs, nullptr);
 }
@@ -265,20 +248,6 @@ LRESULT CALLBACK WatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (msg == WM_TIMER && wParam == kWatchdogTimer) {
     if (HHOOK* mine = ThreadHook(wnd)) OnWatchdogTimer(*mine);
-    return 0;
-  }
-  if (msg == WM_INPUT) {
-    if (g_watchdog.KeyReported(GetTickCount()))
-      SetTimer(wnd, kKeyCheckTimer, keyhook::HookWatchdog::kGraceMs, nullptr);
-    return DefWindowProcA(wnd, msg, wParam, lParam);  // frees the input's data
-  }
-  if (msg == WM_TIMER && wParam == kKeyCheckTimer) {
-    KillTimer(wnd, kKeyCheckTimer);
-    HHOOK* mine = ThreadHook(wnd);
-    if (g_watchdog.CheckKey(GetTickCount()) && mine && InstallHook(*mine, true))
-      g_watchdog.Installed(GetTickCount());
-    if (g_watchdog.KeyCheckPending())
-      SetTimer(wnd, kKeyCheckTimer, keyhook::HookWatchdog::kOrderSlackMs, nullptr);
     return 0;
   }
   return DefWindowProcA(wnd, msg, wParam, lParam);
@@ -314,7 +283,7 @@ DWORD WINAPI HookThread(LPVOID param) {
   const BOOL installed = start->Installed;
   SetEvent(start->Ready);  // `start` belongs to the caller from here on
   // The watch window only after the caller goes on: a thread's first window
-  // costs tens of milliseconds under some systems, and the hook needs none.
+  // costs tens of milliseconds under Wine, and the hook needs none.
   HWND watch = nullptr;
   if (installed) {
     watch = CreateWatchWindow();
@@ -439,8 +408,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     g_classic = keyhook::UsesClassicHook(GetVersion());
     g_lastInput = reinterpret_cast<LastInputFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("user32.dll"), "GetLastInputInfo")));
-    g_registerRaw = reinterpret_cast<RegisterRawFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterRawInputDevices")));
     DisableThreadLibraryCalls(instance);
   }
   return TRUE;
