@@ -40,7 +40,7 @@ class WinActions {
   EndpointVolume endpoint_;
   WinPowerControl power_;
   WinSystemInfo system_;
-  // Created with the engine, hidden at the top right of the screen.
+  // Its logic comes with the engine; its forms with Panel().Create().
   WinMediaPanel panel_;
   WinAlertBox alerts_;
   MediaControl media_;

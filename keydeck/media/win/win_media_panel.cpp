@@ -4,11 +4,11 @@
 
 namespace kd {
 
-WinMediaPanel::WinMediaPanel() {
+void WinMediaPanel::Create(HWND owner) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!movie_.Create(instance, nullptr)) throw std::runtime_error("Cannot create window TMovie");
+  if (!movie_.Create(instance, owner)) throw std::runtime_error("Cannot create window TMovie");
   const int left = GetSystemMetrics(SM_CXSCREEN) - kPanelWidth;
-  if (!form_.Create(instance, nullptr, left, 0)) throw std::runtime_error("Cannot create window TPLAYER");
+  if (!form_.Create(instance, owner, left, 0)) throw std::runtime_error("Cannot create window TPLAYER");
   form_.SetPanel(&panel_);
   device_.SetNotifyWindow(form_.Window());
 }
@@ -18,11 +18,6 @@ WinMediaPanel::~WinMediaPanel() {
   form_.SetPanel(nullptr);
   device_.SetNotifyWindow(nullptr);
   device_.Close();
-}
-
-void WinMediaPanel::SetOwner(HWND owner) {
-  for (HWND form : {form_.Window(), movie_.Window()})
-    if (form) SetWindowLongPtrA(form, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 }
 
 void WinMediaPanel::SetLoop(bool checked) {

@@ -1,8 +1,10 @@
 // The media panel the action engine drives: its MCI device, the drives,
-// the TPLAYER and TMovie forms and the panel's logic, created together
-// (hidden, the panel at the top right of the screen). The media keys and
-// the setup menu reach it through Control(); Media Player's start probes
-// the discs through Scanner().
+// the TPLAYER and TMovie forms and the panel's logic. The logic comes with
+// the engine; the forms (hidden, the panel at the top right of the screen)
+// come with Create, which start-up calls once the keyboard hook is in
+// place, so that their windows do not hold the hook back. The media keys
+// and the setup menu reach it through Control(); Media Player's start
+// probes the discs through Scanner().
 #pragma once
 
 #include <windows.h>
@@ -18,8 +20,7 @@ namespace kd {
 
 class WinMediaPanel final : private PanelControl {
  public:
-  // Throws std::runtime_error when a form cannot be created.
-  WinMediaPanel();
+  WinMediaPanel() = default;
   ~WinMediaPanel() override;
   WinMediaPanel(const WinMediaPanel&) = delete;
   WinMediaPanel& operator=(const WinMediaPanel&) = delete;
@@ -30,8 +31,9 @@ class WinMediaPanel final : private PanelControl {
   PlayerForm& Form() { return form_; }
   MovieForm& Movie() { return movie_; }
   WinMediaDevice& Device() { return device_; }
-  // The application window that owns both forms once it exists.
-  void SetOwner(HWND owner);
+  // Creates both forms, owned by the application window `owner`. Throws
+  // std::runtime_error when a form cannot be created.
+  void Create(HWND owner);
 
  private:
   // PanelControl: the panel's own handlers; the option setters also keep

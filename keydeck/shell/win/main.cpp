@@ -62,7 +62,6 @@ int RunKeydeck(HINSTANCE instance) {
                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, nullptr, nullptr),
           kApplicationClass);
   const HWND owner = application.Window();
-  actions.Panel().SetOwner(owner);
 
   LedWindow led;
   Require(led.Create(instance, owner), kRFLedClass);

@@ -98,6 +98,10 @@ bool SetupForm::Create(HINSTANCE instance, HWND owner) {
 
 void SetupForm::FormCreate() {
   LoadHookProcedure(hwnd_);
+  // The engine's panel only now: its two forms and some twenty controls
+  // would otherwise delay the hook, and nothing uses them before the
+  // settings load below.
+  actions_.Panel().Create(application_);
   osd_->OsdX = screen_.Width() - 200;
   osd_->OsdY = screen_.Height() - 100;
   osd_.SetWindow(hwnd_);

@@ -23,7 +23,7 @@ pid="$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")"
 check "no task-bar button before the strip shows" "" "$(wt buttons "$pid")"
 wait "$watcher"
 # The last window of each class counts: the action engine's own panel is
-# created at process start, before the forms.
+# created in SetupFrm's start, before Form3.
 order="$(tr -d '\r' <"$KD_RUN/creations.out" | grep -v '^ready$' | tac | awk '!seen[$0]++' | tac | tr '\n' ' ')"
 check "forms created in the order RFLed, SetupFrm, Form3, Movie, PLAYER" \
   "TRFLed TSetupFrm TForm3 TMovie TPLAYER " "$order"
