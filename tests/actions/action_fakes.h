@@ -254,9 +254,8 @@ class FakeMedia : public MediaTargets {
   CallLog& log_;
 };
 
-// Every fake, wired into an engine built on demand (after the test has
-// filled the registry and the system facts it reads at construction).
-struct EngineRig {
+// The engine's services but its media targets, recording into one log.
+struct ServiceFakes {
   CallLog log;
   FakeRegistry reg;
   FakeStarter starter{log};
@@ -265,12 +264,21 @@ struct EngineRig {
   FakeVolume volume{log};
   FakePower power{log};
   FakeSystem system;
+
+  std::unique_ptr<ActionEngine> MakeEngine(MediaTargets& media) {
+    return std::make_unique<ActionEngine>(
+        ActionServices{reg, starter, desktop, keys, volume, power, system, media});
+  }
+};
+
+// Every fake, wired into an engine built on demand (after the test has
+// filled the registry and the system facts it reads at construction).
+struct EngineRig : ServiceFakes {
   FakeMedia media{log};
   std::unique_ptr<ActionEngine> engine;
 
   ActionEngine& Build() {
-    engine = std::make_unique<ActionEngine>(
-        ActionServices{reg, starter, desktop, keys, volume, power, system, media});
+    engine = MakeEngine(media);
     log.clear();
     return *engine;
   }

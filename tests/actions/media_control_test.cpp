@@ -78,15 +78,7 @@ class FakeDiscs : public DiscScanner {
 };
 
 // The real targets under an engine built over the recording fakes.
-struct MediaRig {
-  CallLog log;
-  FakeRegistry reg;
-  FakeStarter starter{log};
-  FakeDesktop desktop{log};
-  FakeKeys keys{log};
-  FakeVolume volume{log};
-  FakePower power{log};
-  FakeSystem system;
+struct MediaRig : ServiceFakes {
   FakeAlerts alerts{log};
   FakePanel panel{log};
   FakeDiscs discs;
@@ -99,8 +91,7 @@ struct MediaRig {
     reg.SetText(RegRoot::ClassesRoot, "Winamp.File\\Shell\\Open\\Command", "",
                 std::string(kMp3Command) + " \"%1\"");
     media.SetPanel(&panel, &discs);
-    engine = std::make_unique<ActionEngine>(
-        ActionServices{reg, starter, desktop, keys, volume, power, system, media});
+    engine = MakeEngine(media);
     engine->SetPlayer(player);
     log.clear();
   }
