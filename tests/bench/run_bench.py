@@ -251,8 +251,21 @@ def idle(seconds):
     time.sleep(2)
     pids = {"keydeck": linux_pid("keydeck.exe"), "trivial": linux_pid("bench_trivial.exe")}
     before = {k: threads(p) for k, p in pids.items() if p}
-    time.sleep(seconds)
-    after = {k: threads(p) for k, p in pids.items() if p}
+    # Wake-ups counted as 100 ms spans in which a thread blocked at least
+    # once: one timer message costs a thread several blocking server calls
+    # under Wine, and those are one wake-up.
+    spans = {k: {} for k in before}
+    last = before
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        time.sleep(0.1)
+        now = {k: threads(p) for k, p in pids.items() if p}
+        for k in now:
+            for tid, (name, c, w) in now[k].items():
+                if w != last.get(k, {}).get(tid, (name, c, w))[2]:
+                    spans[k][tid] = spans[k].get(tid, 0) + 1
+        last = now
+    after = last
     private = {k: private_kb(p) for k, p in pids.items() if p}
     stop(keydeck, SETUP)
     stop(trivial, ["KdTrivial", "KdTrivial"])
@@ -265,10 +278,11 @@ def idle(seconds):
         for tid, (name, c, w) in after[k].items():
             c0, w0 = before[k].get(tid, (name, 0, 0))[1:]
             cpu += c - c0
-            wakes += w - w0
+            wakes += spans[k].get(tid, 0)
             if w - w0 or c - c0:
                 label = "main" if tid == str(pids[k]) else f"thread {tid}"
-                detail.append(f"{label}: {(c - c0) / 1e6:.2f} ms, {w - w0} wake-ups;")
+                detail.append(f"{label}: {(c - c0) / 1e6:.2f} ms, {spans[k].get(tid, 0)} wake-ups "
+                              f"({w - w0} blocking calls);")
         totals[k] = (cpu / 1e6, wakes, private.get(k))
         print(f"  idle {k}: {len(after[k])} threads; busy ones (cpu/wake-ups): {' '.join(detail)}", flush=True)
     print(f"  receiver clients of the input collection during the idle run: {clients}", flush=True)
