@@ -12,6 +12,7 @@ bool Later(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) > 0; }
 void HookWatchdog::Installed(const InputSample& sample) {
   started_ = true;
   accountedMs_ = sample.NowMs;
+  lastInputMs_ = sample.LastInputMs;
   cursorX_ = sample.CursorX;
   cursorY_ = sample.CursorY;
 }
@@ -22,6 +23,7 @@ void HookWatchdog::HookCalled(uint32_t nowMs) {
 
 bool HookWatchdog::Tick(const InputSample& sample) {
   if (!started_) return false;
+  lastInputMs_ = sample.LastInputMs;
   if (sample.CursorX != cursorX_ || sample.CursorY != cursorY_) {
     cursorX_ = sample.CursorX;
     cursorY_ = sample.CursorY;

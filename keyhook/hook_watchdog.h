@@ -37,11 +37,20 @@ class HookWatchdog {
   // one needless reinstall, which is harmless.
   bool Tick(const InputSample& sample);
 
+  // Whether a sample with this last-input time needs the cursor's place.
+  // Without input since the previous sample the user cannot have moved it,
+  // and asking is a round trip to the display under Wine; such a sample
+  // carries Cursor() instead.
+  bool NeedsCursor(uint32_t lastInputMs) const { return !started_ || lastInputMs != lastInputMs_; }
+  int32_t CursorX() const { return cursorX_; }
+  int32_t CursorY() const { return cursorY_; }
+
  private:
   bool started_ = false;
   uint32_t accountedMs_ = 0;  // input up to here is explained
   int32_t cursorX_ = 0;
   int32_t cursorY_ = 0;
+  uint32_t lastInputMs_ = 0;  // the previous sample's
 };
 
 }  // namespace keyhook

@@ -208,10 +208,11 @@ bool InstallHook(HHOOK& mine, bool keepHeldKeys = false) {
 bool SampleInput(keyhook::InputSample& sample) {
   LASTINPUTINFO last = {};
   last.cbSize = sizeof last;
-  POINT cursor = {};
-  if (!g_lastInput || !g_lastInput(&last) || !GetCursorPos(&cursor)) return false;
+  if (!g_lastInput || !g_lastInput(&last)) return false;
   sample.NowMs = GetTickCount();
   sample.LastInputMs = last.dwTime;
+  POINT cursor = {g_watchdog.CursorX(), g_watchdog.CursorY()};
+  if (g_watchdog.NeedsCursor(last.dwTime) && !GetCursorPos(&cursor)) return false;
   sample.CursorX = cursor.x;
   sample.CursorY = cursor.y;
   return true;

@@ -64,5 +64,22 @@ TEST(HookWatchdog, TickCountWrapIsNoInputAndNoSilence) {
   EXPECT_TRUE(w.Tick(At(0x00000B00u, 0x00000800u))) << "missed input across the wrap";
 }
 
+TEST(HookWatchdog, TheCursorIsAskedForOnlyAfterNewInput) {
+  HookWatchdog w;
+  EXPECT_TRUE(w.NeedsCursor(9000)) << "the first sample";
+  w.Installed(At(10000, 9000, 610, 420));
+  EXPECT_FALSE(w.NeedsCursor(9000));
+  EXPECT_EQ(w.CursorX(), 610);
+  EXPECT_EQ(w.CursorY(), 420);
+  EXPECT_TRUE(w.NeedsCursor(10500));
+  // A sample without new input carries the kept place and is quiet.
+  EXPECT_FALSE(w.Tick(At(11000, 9000, w.CursorX(), w.CursorY())));
+  EXPECT_FALSE(w.NeedsCursor(9000));
+  // New input: asked for, and a key the hook missed still counts.
+  ASSERT_TRUE(w.NeedsCursor(11500));
+  EXPECT_TRUE(w.Tick(At(12000, 11500, 610, 420)));
+  EXPECT_FALSE(w.NeedsCursor(11500));
+}
+
 }  // namespace
 }  // namespace keyhook
