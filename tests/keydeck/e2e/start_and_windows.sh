@@ -18,7 +18,7 @@ keydeck_start "$KD_RUN/work"
 wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 15000 >/dev/null
 # The control form appears before its load finishes; the forms after it
 # come once it is done.
-wt wait TPLAYER PLAYER 15000 >/dev/null
+wt wait TForm3 "Channel Setting" 15000 >/dev/null
 pid="$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")"
 check "no task-bar button before the strip shows" "" "$(wt buttons "$pid")"
 wait "$watcher"

@@ -39,7 +39,7 @@ show_channel_setting() {
   fi
   LC_ALL="$2" keydeck_start "$KD_RUN/work"
   wt wait "${SETUP[@]}" 15000 >/dev/null
-  wt wait TPLAYER PLAYER 15000 >/dev/null  # created after Form3
+  wt wait "${FORM3[@]}" 15000 >/dev/null
   check "$4: Channel Setting hidden at start" hidden "$(wt visible "${FORM3[@]}")"
   wt post "${SETUP[@]}" 0x500 0x5A 0 >/dev/null
   wt waitvisible "${FORM3[@]}" 5000
