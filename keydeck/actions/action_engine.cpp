@@ -1,21 +1,11 @@
 #include "keydeck/actions/action_engine.h"
 
 #include "keydeck/actions/launch_targets.h"
+#include "keydeck/actions/window_messages.h"
 
 namespace kd {
 
 namespace {
-
-// Window messages and show states the codes use.
-constexpr uint32_t kWmSysCommand = 0x112;
-constexpr uint32_t kWmVScroll = 0x115;
-constexpr uint32_t kScScreenSave = 0xF140;
-constexpr uint32_t kScClose = 0xF060;
-constexpr uint32_t kSbLineUp = 0;
-constexpr uint32_t kSbLineDown = 1;
-constexpr int kSwShow = 5;
-constexpr int kSwMinimize = 6;
-constexpr int kSwShowMaximized = 3;
 
 // Virtual keys.
 constexpr uint8_t kVkAlt = 0x12;

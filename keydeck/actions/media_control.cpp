@@ -1,16 +1,11 @@
 #include "keydeck/actions/media_control.h"
 
 #include "keydeck/actions/launch_targets.h"
+#include "keydeck/actions/window_messages.h"
 
 namespace kd {
 
 namespace {
-
-constexpr uint32_t kWmCommand = 0x111;
-constexpr uint32_t kWmSysCommand = 0x112;
-constexpr uint32_t kWmAppCommand = 0x319;
-constexpr uint32_t kScClose = 0xF060;
-constexpr int kSwShow = 5;
 
 // One external player: its window class and the message each command posts.
 // WM_COMMAND carries the command in wParam and a fixed lParam; WM_APPCOMMAND
