@@ -165,11 +165,13 @@ def key_blocks(target, programs, keysym, kind, samples, blocks):
 def start_up(samples):
     trivial = os.path.join(BIN, "bench_trivial.exe")
     keydeck = os.path.join(APP, "keydeck.exe")
-    # Keydeck's hook thread makes its window once the hook is installed: with
-    # SetupFrm, that is the start-up's end; the message loop comes after.
+    # The engine's media panel makes its first form (TMovie) on the GUI
+    # thread right after LoadHookProcedure has returned with the hook
+    # installed: with SetupFrm, that is the start-up's end; the message loop
+    # comes after.
     mine, theirs, mem_mine, mem_theirs = ([], []), ([], []), [], []
     for i in range(samples):
-        pairs = [(keydeck, SETUP + ["KeyhookResumeWatch"], mine, mem_mine),
+        pairs = [(keydeck, SETUP + ["TMovie"], mine, mem_mine),
                  (trivial, ["KdTrivial", "KdTrivial"], theirs, mem_theirs)]
         if i % 2:
             pairs.reverse()
