@@ -9,8 +9,8 @@
 
 #include "keydeck/shell/win/late_import.h"
 
-extern "C" __declspec(dllimport) BOOL WINAPI KdNotInAnyLibrary(int);
-extern "C" __declspec(dllimport) DWORD WINAPI KdNotInKernel32(int, int);
+extern "C" __attribute__((dllimport)) BOOL WINAPI KdNotInAnyLibrary(int);
+extern "C" __attribute__((dllimport)) DWORD WINAPI KdNotInKernel32(int, int);
 KD_LATE_IMPORT("kd-no-such-library.dll", KdNotInAnyLibrary, 4, FALSE)
 KD_LATE_IMPORT("kernel32.dll", KdNotInKernel32, 8, 7u)
 
