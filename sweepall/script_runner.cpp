@@ -229,8 +229,8 @@ bool ScriptRunner::RemoveFileAtNextStart(const std::string& path) {
 }
 
 bool ScriptRunner::RemoveDirectoryAtNextStart(const std::string& path) {
-  // The 9x family's WININIT removes files only. A directory that stays for
-  // files of its own is none of the uninstaller's business.
+  // The 9x family's WININIT removes files only. A directory that is not
+  // empty for other reasons (files of the user's) is not marked.
   if (!p_.system.IsNtFamily()) return false;
   std::string folder = path;
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
