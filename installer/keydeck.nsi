@@ -13,6 +13,11 @@ XPStyle on
 !define PUBLISHER "Tessaro"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; The audio-CD AutoPlay command Keydeck may point at itself, and the value
+; of the Add/Remove Programs entry that keeps the one from before Keydeck
+; (Sweepall's "[Au" section puts that one back).
+!define AUTOPLAY_KEY "AudioCD\shell\play\command"
+!define KEPT_AUTOPLAY "AudioCDCommand"
 ; Keydeck's control form: "keydeck /q" posts WM_QUIT to it.
 !define KD_CLASS "TSetupFrm"
 !define KD_TITLE "WIRELESS KEYBOARD SETUP"
@@ -91,6 +96,40 @@ Function WriteUninstallScript
   FileClose $0
 FunctionEnd
 
+; Keeps the audio-CD AutoPlay command from before Keydeck in the Add/Remove
+; Programs entry, with its type (an expandable string names folders such as
+; %ProgramFiles%). An install over an earlier one keeps what that one kept;
+; Keydeck's own command ('"...\keydeck.exe" /p %1') is never kept. With no
+; command, nothing is kept and the uninstall writes the CD Player's.
+Function KeepAutoPlayCommand
+  ClearErrors
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "${KEPT_AUTOPLAY}"
+  ${IfNot} ${Errors}
+    Return
+  ${EndIf}
+  ClearErrors
+  ReadRegStr $0 HKCR "${AUTOPLAY_KEY}" ""
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  StrCpy $1 $0 "" -18
+  ${If} $1 == 'keydeck.exe" /p %1'
+    Return
+  ${EndIf}
+  ; NSIS reads both string types alike; the type comes from the registry.
+  StrCpy $3 0
+  System::Call 'advapi32::RegOpenKeyExA(i 0x80000000, t "${AUTOPLAY_KEY}", i 0, i 0x20019, *i .r2) i .r4'
+  ${If} $4 = 0
+    System::Call 'advapi32::RegQueryValueExA(i r2, t "", i 0, *i .r3, i 0, i 0) i .r4'
+    System::Call 'advapi32::RegCloseKey(i r2)'
+  ${EndIf}
+  ${If} $3 = 2
+    WriteRegExpandStr HKLM "${UNINSTALL_KEY}" "${KEPT_AUTOPLAY}" $0
+  ${Else}
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "${KEPT_AUTOPLAY}" $0
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   InitPluginsDir
 FunctionEnd
@@ -104,6 +143,7 @@ Section "Keydeck"
   File "${BIN}\sweepall.exe"
   File "${SRC}\keydeck\resources\qKeymap.reg"
   Call WriteUninstallScript
+  Call KeepAutoPlayCommand
 
   WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\keydeck.exe"'
 

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "sweepall/script_text.h"
+#include "sweepall/uninstall_dialog.h"
 
 namespace sweepall {
 
@@ -81,6 +82,42 @@ bool IsDirectlyInside(std::string_view path, std::string_view folder) {
   return path.substr(folder.size() + 1).find('\\') == std::string_view::npos;
 }
 
+std::string FullPath(const std::string& path, const std::string& current) {
+  std::string full;
+  const bool drivePath = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+  const bool networkPath = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+  bool fits;
+  if (drivePath || networkPath) {
+    fits = JoinWithin(kPathCapacity, &full, {path});
+  } else if (!path.empty() && path[0] == '\\') {
+    fits = CharAt(current, 1) == ':' &&
+           JoinWithin(kPathCapacity, &full, {std::string_view(current).substr(0, 2), path});
+  } else {
+    // A drive root such as "C:\" already ends in a backslash.
+    const bool root = !current.empty() && current.back() == '\\';
+    fits = !current.empty() && JoinWithin(kPathCapacity, &full, {current, root ? "" : "\\", path});
+  }
+  return fits ? full : std::string();
+}
+
+bool RemoveAtNextStart(FileSystem& files, SystemInfo& system, const std::string& path) {
+  if (system.IsNtFamily()) return files.DeleteAtRestart(path);
+  // The 9x family has no delayed deletion call; WININIT.INI does it, and
+  // reads only short names.
+  const std::string shortPath = files.ShortPath(path);
+  std::string wininit;
+  if (shortPath.empty() || shortPath.size() >= kPathCapacity ||
+      !JoinWithin(kPathCapacity, &wininit, {system.WindowsDirectory(), "\\WININIT.INI"}))
+    return false;
+  std::string text;
+  // A file that is there but can't be read whole is left alone rather
+  // than rewritten without its other lines.
+  if (files.Probe(wininit) != PathKind::kMissing &&
+      (!files.ReadWhole(wininit, kMaxWininitBytes, &text) || text.size() >= kMaxWininitBytes))
+    return false;
+  return files.WriteWhole(wininit, AddWininitRemoval(text, shortPath));
+}
+
 bool Launcher::BeforeDialog(const LaunchRequest& request) {
   if (request.original != 0) {
     // The original still holds its file open until it has ended.
@@ -88,10 +125,22 @@ bool Launcher::BeforeDialog(const LaunchRequest& request) {
     return true;
   }
   if (!request.fromTempCopy) return true;
+  // The copy runs in the temporary folder, where a relative name would
+  // find another script or none: it gets the full path found from here.
+  std::string script;
+  std::string bytes;
+  const std::string current = system_.CurrentDirectory();
+  for (const std::string& candidate : ScriptCandidates(request.script, system_)) {
+    const std::string full = FullPath(candidate, current);
+    if (!full.empty() && files_.ReadWhole(full, 1, &bytes)) {
+      script = full;
+      break;
+    }
+  }
+  if (script.empty()) return true;
   std::string copyPath;
   if (!copy_.CopyToTemp(&copyPath)) return true;
-  const std::string line =
-      CopyCommandLine(copyPath, copy_.ProcessId(), request.silent, request.script);
+  const std::string line = CopyCommandLine(copyPath, copy_.ProcessId(), request.silent, script);
   if (copy_.Start(copyPath, line, copy_.TempDirectory())) return false;
   files_.RemoveFile(copyPath);
   return true;
@@ -103,24 +152,7 @@ void Launcher::AfterDialog(const LaunchRequest& request) {
   // Only a copy in the temporary folder removes itself: "/P" given by hand
   // to the installed program must not delete it.
   if (!IsDirectlyInside(self, copy_.TempDirectory())) return;
-  if (system_.IsNtFamily()) {
-    copy_.DeleteAtRestart(self);
-    return;
-  }
-  // The 9x family has no delayed deletion call; WININIT.INI does it, and
-  // reads only short names.
-  const std::string shortPath = copy_.ShortPath(self);
-  std::string wininit;
-  if (shortPath.empty() || shortPath.size() >= kPathCapacity ||
-      !JoinWithin(kPathCapacity, &wininit, {system_.WindowsDirectory(), "\\WININIT.INI"}))
-    return;
-  std::string text;
-  // A file that is there but can't be read whole is left alone rather
-  // than rewritten without its other lines.
-  if (files_.Probe(wininit) != PathKind::kMissing &&
-      (!files_.ReadWhole(wininit, kMaxWininitBytes, &text) || text.size() >= kMaxWininitBytes))
-    return;
-  copy_.WriteWhole(wininit, AddWininitRemoval(text, shortPath));
+  RemoveAtNextStart(files_, system_, self);
 }
 
 }  // namespace sweepall

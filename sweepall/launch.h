@@ -36,6 +36,17 @@ std::string AddWininitRemoval(std::string_view wininit, const std::string& path)
 // True when path names a file directly inside folder (case ignored).
 bool IsDirectlyInside(std::string_view path, std::string_view folder);
 
+// The full path of `path` read from the folder `current`: a drive path
+// ("C:\...") or a network path stays, a path from the root ("\...") takes
+// the current drive, any other is taken inside the current folder. Empty
+// when the result does not fit a path buffer.
+std::string FullPath(const std::string& path, const std::string& current);
+
+// Marks a file for deletion at the next start of Windows: the NT family's
+// delayed deletion (which takes empty directories too), a "NUL=" line in
+// WININIT.INI (short name) on the 9x family. False when nothing was marked.
+bool RemoveAtNextStart(FileSystem& files, SystemInfo& system, const std::string& path);
+
 class Launcher {
  public:
   // How long the copy waits for the original to end and let go of its file.
@@ -45,8 +56,10 @@ class Launcher {
       : copy_(copy), files_(files), system_(system) {}
 
   // Before the dialog: false when a temporary copy was started and carries
-  // on, so this program ends. If no copy can be made or started, the run
-  // goes on here (the program's own file and folder then stay).
+  // on, so this program ends. The copy is given the script's full path, as
+  // the dialog would find it from here. If the script can't be found, or no
+  // copy can be made or started, the run goes on here (the program's own
+  // file and folder then stay).
   bool BeforeDialog(const LaunchRequest& request);
   // After the dialog, in the temporary copy: its file is deleted at the
   // next start of Windows.

@@ -31,6 +31,7 @@ inline constexpr long kErrorFileNotFound = 2;
 inline constexpr long kErrorAccessDenied = 5;
 inline constexpr long kErrorInvalidHandle = 6;
 inline constexpr long kErrorInvalidData = 13;
+inline constexpr long kErrorDirNotEmpty = 145;
 inline constexpr long kErrorFilenameTooLong = 206;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
@@ -49,12 +50,17 @@ class Registry {
   // Plain deletion: the NT family refuses a key that still has subkeys,
   // the 9x family takes the subkeys with it.
   virtual long DeleteKey(RegKey parent, const std::string& path) = 0;
-  // A string value, stored without its terminator.
-  virtual long SetString(RegKey key, const std::string& name,
-                         const std::string& text) = 0;
-  // Reads a string value of at most `capacity` bytes.
-  virtual long QueryString(RegKey key, const std::string& name,
-                           std::size_t capacity, std::string* text) = 0;
+  // A string value, stored without its terminator; `expandable` stores it
+  // as a string with environment references (REG_EXPAND_SZ).
+  virtual long SetString(RegKey key, const std::string& name, const std::string& text,
+                         bool expandable) = 0;
+  // Reads a string value of at most `capacity` bytes; *expandable (when
+  // given) tells a REG_EXPAND_SZ from a plain string.
+  virtual long QueryString(RegKey key, const std::string& name, std::size_t capacity,
+                           std::string* text, bool* expandable) = 0;
+  // How many subkeys and values the key holds (its default value counts
+  // when it is set).
+  virtual long CountEntries(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) = 0;
   virtual long DeleteValue(RegKey key, const std::string& name) = 0;
   // Replaces the key's discretionary list with the two entries
   // INTERACTIVE read and Administrators full control. The key must have
@@ -89,6 +95,12 @@ class FileSystem {
   virtual bool RemoveFile(const std::string& path) = 0;
   // Only an empty directory goes.
   virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
+  // NT family: the file (or empty directory) is deleted at the next start
+  // of Windows.
+  virtual bool DeleteAtRestart(const std::string& path) = 0;
+  // The 8.3 form of an existing path (what the 9x family's WININIT reads).
+  virtual std::string ShortPath(const std::string& path) = 0;
+  virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
 };
 
 class SystemInfo {
@@ -109,9 +121,11 @@ class Programs {
   // code, where values of 32 and above mean started.
   virtual unsigned Start(const std::string& commandLine) = 0;
   virtual void Pause(unsigned milliseconds) = 0;
-  // Posts WM_QUIT to the top-level window with that class and title.
-  virtual void PostQuitTo(const std::string& windowClass,
-                          const std::string& title) = 0;
+  // Posts WM_QUIT to the top-level window with that class and title, then
+  // waits up to `waitMs` for the window's program to end. False only when
+  // such a window was there and its program had not ended in that time.
+  virtual bool PostQuitTo(const std::string& windowClass, const std::string& title,
+                          unsigned waitMs) = 0;
 };
 
 // Device installation through the Setup API. Results are system error codes.
@@ -193,11 +207,6 @@ class ProgramCopy {
                      const std::string& workingFolder) = 0;
   // True when the process has ended (or is gone) within the time.
   virtual bool WaitForEnd(std::uint32_t processId, unsigned milliseconds) = 0;
-  // NT family: the file is deleted at the next start of Windows.
-  virtual bool DeleteAtRestart(const std::string& path) = 0;
-  // The 8.3 form of an existing path (what the 9x family's WININIT reads).
-  virtual std::string ShortPath(const std::string& path) = 0;
-  virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
 };
 
 // Everything one dialog works with.

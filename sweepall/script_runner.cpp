@@ -1,11 +1,14 @@
 #include "sweepall/script_runner.h"
 
+#include "common/text.h"
+#include "sweepall/launch.h"
 #include "sweepall/script_text.h"
 
 namespace sweepall {
 
 const char kUninstallKeyPrefix[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char kKeptAudioCdValue[] = "AudioCDCommand";
 
 namespace {
 
@@ -32,8 +35,11 @@ void ScriptRunner::Reset() {
 
 void ScriptRunner::Run(const std::vector<std::string>& lines, const ScriptHeader& header) {
   RunState s;
+  markedForRestart_.clear();
+  fileStays_ = false;
   log_.BeginRun();
-  for (std::size_t i = FindStartLine(lines); i < lines.size();) {
+  const std::size_t start = FindStartLine(lines);
+  for (std::size_t i = start; i < lines.size();) {
     const std::string& line = lines[i];
     std::size_t next = i + 1;
     if (StartsWith(line, ';')) {
@@ -43,9 +49,11 @@ void ScriptRunner::Run(const std::vector<std::string>& lines, const ScriptHeader
     } else {
       RunEntry(line, s);
     }
-    RemoveUninstallKey(header);
     i = next;
   }
+  // The Add/Remove Programs entry goes once the work is done, and stays
+  // when a file could neither go nor be marked, so the run can be retried.
+  if (start < lines.size() && !fileStays_) RemoveUninstallKey(header);
   log_.EndRun();
 }
 
@@ -58,7 +66,7 @@ std::size_t ScriptRunner::RunSectionLine(const std::vector<std::string>& lines,
   std::size_t wanted = 0;
   switch (kind) {
     case 'A': wanted = third == 'u' ? 0 : 3; break;
-    case 'K': case 'M': wanted = 1; break;
+    case 'K': case 'M': case 'P': wanted = 1; break;
     case 'Q': case 'V': wanted = 2; break;
     case 'U': wanted = third == 's' ? 1 : third == 'p' ? 2 : 0; break;
     default: break;
@@ -69,11 +77,14 @@ std::size_t ScriptRunner::RunSectionLine(const std::vector<std::string>& lines,
     s.kind = SectionKind::kNone;
     return lines.size();
   }
-  const std::string* param = &lines[at + 1];
+  // One past the last line when the section takes no parameters.
+  const std::string* param = lines.data() + at + 1;
   switch (kind) {
     case 'A':
       if (third == 'u') {
-        lastRegistryResult_ = services_.RestoreAudioCdPlayCommand();
+        KeptCommand kept;
+        const bool haveKept = ReadKeptAudioCdCommand(header, &kept);
+        lastRegistryResult_ = services_.RestoreAudioCdPlayCommand(haveKept ? &kept : nullptr);
         s.kind = SectionKind::kNone;
       } else {
         ChooseRoot(param[0]);
@@ -104,8 +115,13 @@ std::size_t ScriptRunner::RunSectionLine(const std::vector<std::string>& lines,
       s.kind = SectionKind::kMessage;
       break;
     case 'N': s.kind = SectionKind::kSecurityReset; break;
+    case 'P':
+      ChooseRoot(param[0]);
+      s.kind = SectionKind::kDeleteEmptyKey;
+      break;
     case 'Q':
-      p_.programs.PostQuitTo(param[0], param[1]);
+      // Its files are in use until the program has ended.
+      p_.programs.PostQuitTo(param[0], param[1], kQuitWaitMs);
       break;
     case 'R': s.kind = third == 'e' ? SectionKind::kFullPathDelete : SectionKind::kRun; break;
     case 'S':
@@ -193,6 +209,43 @@ void ScriptRunner::RemoveUninstallKey(const ScriptHeader& header) {
                             : kErrorFilenameTooLong;
 }
 
+bool ScriptRunner::ReadKeptAudioCdCommand(const ScriptHeader& header, KeptCommand* kept) {
+  std::string path;
+  if (!NamesOneSubkey(header.uninstall) ||
+      !JoinWithin(kPathCapacity, &path, {kUninstallKeyPrefix, header.uninstall}))
+    return false;
+  RegKey key = 0;
+  if (p_.registry.OpenKey(kLocalMachine, path, kKeyRead, &key) != kOk) return false;
+  const long r = p_.registry.QueryString(key, kKeptAudioCdValue, kPathCapacity, &kept->text,
+                                         &kept->expandable);
+  p_.registry.CloseKey(key);
+  return r == kOk;
+}
+
+bool ScriptRunner::RemoveFileAtNextStart(const std::string& path) {
+  if (!RemoveAtNextStart(p_.files, p_.system, path)) return false;
+  markedForRestart_.push_back(path);
+  return true;
+}
+
+bool ScriptRunner::RemoveDirectoryAtNextStart(const std::string& path) {
+  // The 9x family's WININIT removes files only. A directory that is not
+  // empty for other reasons (files of the user's) is not marked.
+  if (!p_.system.IsNtFamily()) return false;
+  std::string folder = path;
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  if (folder.empty()) return false;
+  bool holdsMarked = false;
+  for (const std::string& marked : markedForRestart_) {
+    if (common::EqualsIgnoreCase(marked, folder)) return true;  // marked already
+    holdsMarked = holdsMarked || (marked.size() > folder.size() && marked[folder.size()] == '\\' &&
+                                  common::EqualsIgnoreCase(marked.substr(0, folder.size()), folder));
+  }
+  if (!holdsMarked || !p_.files.DeleteAtRestart(folder)) return false;
+  markedForRestart_.push_back(folder);
+  return true;
+}
+
 void ScriptRunner::AskRestart(const ScriptHeader& header) {
   // Nobody is there to answer: a silent run never restarts the machine.
   if (silent_) return;
@@ -212,6 +265,7 @@ void ScriptRunner::RunEntry(const std::string& entry, RunState& s) {
     case SectionKind::kFullPathDelete: DeleteFullPath(entry); break;
     case SectionKind::kAddValue: AddValue(entry, s); break;
     case SectionKind::kDeleteKey: DeleteKeyEntry(entry); break;
+    case SectionKind::kDeleteEmptyKey: DeleteEmptyKeyEntry(entry); break;
     case SectionKind::kDeleteValue: DeleteValue(entry, s); break;
     case SectionKind::kRun:
       p_.programs.Start(entry);
@@ -241,17 +295,22 @@ void ScriptRunner::DeleteBelowBase(const std::string& entry, const RunState& s) 
       log_.Append("Not Found : ");
       log_.Append(path);
       break;
-    case PathKind::kDirectory:
-      p_.files.RemoveEmptyDirectory(path);
+    case PathKind::kDirectory: {
+      const bool later = !p_.files.RemoveEmptyDirectory(path) && RemoveDirectoryAtNextStart(path);
       log_.Append("Remove Directory : ");
       log_.Append(path);
+      if (later) log_.Append("-->Remove at restart !");
       break;
+    }
     case PathKind::kFile: {
       p_.files.ClearAttributes(path);
       const bool removed = p_.files.RemoveFile(path);
+      const bool later = !removed && RemoveFileAtNextStart(path);
+      if (!removed && !later) fileStays_ = true;
       log_.Append("Delete File : ");
       log_.Append(path);
-      log_.Append(removed ? "-->Remove Successful !" : "-->Remove fail !");
+      log_.Append(removed ? "-->Remove Successful !"
+                          : later ? "-->Remove at restart !" : "-->Remove fail !");
       break;
     }
   }
@@ -262,15 +321,27 @@ void ScriptRunner::DeleteFullPath(const std::string& entry) {
   std::string path;
   const bool fits = JoinWithin(kPathCapacity, &path, {entry});
   bool removed = false;
+  bool later = false;
   if (fits) {
     p_.files.ClearAttributes(path);
     removed = p_.files.RemoveFile(path);
-    if (!removed) p_.files.RemoveEmptyDirectory(path);
+    if (!removed && !p_.files.RemoveEmptyDirectory(path)) {
+      switch (p_.files.Probe(path)) {
+        case PathKind::kFile:
+          later = RemoveFileAtNextStart(path);
+          if (!later) fileStays_ = true;
+          break;
+        case PathKind::kDirectory: later = RemoveDirectoryAtNextStart(path); break;
+        case PathKind::kMissing: break;
+      }
+    }
   }
   log_.Append("Delete File :");
   log_.Append(entry);
   if (removed) {
     log_.Append("-->Remove Successful !");
+  } else if (later) {
+    log_.Append("-->Remove at restart !");
   } else {
     log_.Append("Remove fail !");
     log_.Append("Remove Directory:");
@@ -286,7 +357,7 @@ void ScriptRunner::AddValue(const std::string& entry, const RunState& s) {
   lastRegistryResult_ = OpenUnderRoot(s, &key);
   if (lastRegistryResult_ == kOk) {
     log_.Append("--> Successful !");
-    lastRegistryResult_ = p_.registry.SetString(key, s.valueName, entry);
+    lastRegistryResult_ = p_.registry.SetString(key, s.valueName, entry, false);
     p_.registry.CloseKey(key);
   }
   log_.EndLine();
@@ -297,6 +368,16 @@ void ScriptRunner::DeleteKeyEntry(const std::string& entry) {
   log_.Append("Delete Key : ");
   log_.Append(entry);
   log_.Append(lastRegistryResult_ == kOk ? "--> Successful !" : "--> Fail !");
+  log_.EndLine();
+}
+
+void ScriptRunner::DeleteEmptyKeyEntry(const std::string& entry) {
+  lastRegistryResult_ = services_.DeleteEmptyKey(currentRoot_, entry);
+  log_.Append("Delete Key : ");
+  log_.Append(entry);
+  log_.Append(lastRegistryResult_ == kOk                  ? "--> Successful !"
+              : lastRegistryResult_ == kErrorDirNotEmpty ? "--> Kept, not empty !"
+                                                          : "--> Fail !");
   log_.EndLine();
 }
 

@@ -25,6 +25,9 @@ struct ScriptHeader {
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\" under
 // HKEY_LOCAL_MACHINE: the Add/Remove Programs entries.
 extern const char kUninstallKeyPrefix[];
+// The value of the product's Add/Remove Programs key that keeps the audio-CD
+// play command from before the product changed it.
+extern const char kKeptAudioCdValue[];
 
 enum class SectionKind {
   kNone,
@@ -32,6 +35,7 @@ enum class SectionKind {
   kFullPathDelete,  // Re
   kAddValue,        // A
   kDeleteKey,       // K
+  kDeleteEmptyKey,  // P
   kDeleteValue,     // V
   kRun,             // R
   kMessage,         // M
@@ -47,6 +51,9 @@ class ScriptRunner {
   // Dialog start: no root chosen, no end-after-run request.
   void Reset();
   void Run(const std::vector<std::string>& lines, const ScriptHeader& header);
+  // How long a "[Q" section waits for the window's program to end.
+  static constexpr unsigned kQuitWaitMs = 30000;
+
   // A silent run shows no message boxes and never asks to restart.
   void SetSilent(bool silent) { silent_ = silent; }
 
@@ -76,11 +83,17 @@ class ScriptRunner {
   long OpenUnderRoot(const RunState& s, RegKey* key);
   long DeleteKey(RegKey root, const std::string& path);
   void RemoveUninstallKey(const ScriptHeader& header);
-
+  bool ReadKeptAudioCdCommand(const ScriptHeader& header, KeptCommand* kept);
+  // A file that can't go now is marked for the next start; false when it
+  // stays. A directory is marked (NT family) only when it holds a path
+  // marked before, so it goes after its files.
+  bool RemoveFileAtNextStart(const std::string& path);
+  bool RemoveDirectoryAtNextStart(const std::string& path);
   void DeleteBelowBase(const std::string& entry, const RunState& s);
   void DeleteFullPath(const std::string& entry);
   void AddValue(const std::string& entry, const RunState& s);
   void DeleteKeyEntry(const std::string& entry);
+  void DeleteEmptyKeyEntry(const std::string& entry);
   void DeleteValue(const std::string& entry, const RunState& s);
   void ResetSecurityEntry(const std::string& entry);
 
@@ -91,6 +104,10 @@ class ScriptRunner {
   bool endAfterRun_ = false;
   bool silent_ = false;
   long lastRegistryResult_ = kOk;
+  // This run's paths marked for the next start, and whether a file it was
+  // to delete stays (then the Add/Remove Programs entry stays to retry).
+  std::vector<std::string> markedForRestart_;
+  bool fileStays_ = false;
 };
 
 }  // namespace sweepall

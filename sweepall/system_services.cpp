@@ -101,15 +101,20 @@ int SystemServices::UpdateDeviceDriver(const std::string& infPath,
 
 int SystemServices::ResetKeySecurity(RegKey root, const std::string& subkey) {
   if (!system_.IsNtFamily()) return 0;
+  return ResetOneKey(root, subkey) == kOk ? 1 : 0;
+}
+
+long SystemServices::ResetOneKey(RegKey root, const std::string& subkey) {
   // An empty name would open the root itself, and its new list would lock
   // every other account (SYSTEM included) out of the whole hive.
-  if (NamesNoKey(subkey)) return 0;
+  if (NamesNoKey(subkey)) return kErrorBadKey;
   RegKey key = 0;
   // A link gets a list of its own; its target is left alone.
-  if (registry_.OpenKeyNoFollow(root, subkey, kWriteDac, &key) != kOk) return 0;
-  const long r = registry_.ResetSecurity(key);
+  long r = registry_.OpenKeyNoFollow(root, subkey, kWriteDac, &key);
+  if (r != kOk) return r;
+  r = registry_.ResetSecurity(key);
   registry_.CloseKey(key);
-  return r == kOk ? 1 : 0;
+  return r;
 }
 
 long SystemServices::ResetKeySecurityTree(RegKey root, const std::string& subkey) {
@@ -119,6 +124,9 @@ long SystemServices::ResetKeySecurityTree(RegKey root, const std::string& subkey
   if (r != kOk) return r;
   // A link's target is no part of this tree (and may be its ancestor).
   const bool link = registry_.IsLink(key);
+  // A subkey that can't be reset doesn't stop the walk, but the tree then
+  // was not reset: the first failure is the result.
+  long first = kOk;
   for (std::uint32_t index = 0; !link; ++index) {
     std::string name;
     r = registry_.EnumSubkey(key, index, &name);
@@ -127,13 +135,13 @@ long SystemServices::ResetKeySecurityTree(RegKey root, const std::string& subkey
       registry_.CloseKey(key);
       return r;
     }
-    // A subkey that can't be reset doesn't stop the walk.
-    ResetKeySecurity(key, name);
-    ResetKeySecurityTree(key, name);
+    const long own = ResetOneKey(key, name);
+    const long below = ResetKeySecurityTree(key, name);
+    if (first == kOk) first = own != kOk ? own : below;
   }
-  ResetKeySecurity(root, subkey);
+  r = ResetOneKey(root, subkey);
   registry_.CloseKey(key);
-  return kOk;
+  return first != kOk ? first : r;
 }
 
 long SystemServices::DeleteKeyTree(RegKey root, const std::string& subkey) {
@@ -167,6 +175,23 @@ long SystemServices::DeleteKeyTree(RegKey root, const std::string& subkey) {
   return r;
 }
 
+long SystemServices::DeleteEmptyKey(RegKey root, const std::string& subkey) {
+  if (NamesNoKey(subkey)) return kErrorBadKey;
+  if (root == kNoRoot) return kErrorInvalidHandle;
+  RegKey key = 0;
+  long r = registry_.OpenKeyNoFollow(root, subkey, kKeyRead, &key);
+  if (r != kOk) return r;
+  std::uint32_t subkeys = 0;
+  std::uint32_t values = 0;
+  r = registry_.CountEntries(key, &subkeys, &values);
+  registry_.CloseKey(key);
+  if (r != kOk) return r;
+  if (subkeys != 0 || values != 0) return kErrorDirNotEmpty;
+  // Plain deletion: on the NT family it refuses a key that got a subkey
+  // meanwhile; nothing in an empty key can be lost on the 9x family.
+  return registry_.DeleteKey(root, subkey);
+}
+
 bool SystemServices::TreeHoldsLink(RegKey root, const std::string& subkey) {
   RegKey key = 0;
   if (NamesNoKey(subkey) || registry_.OpenKeyNoFollow(root, subkey, kKeyRead, &key) != kOk)
@@ -182,17 +207,25 @@ bool SystemServices::TreeHoldsLink(RegKey root, const std::string& subkey) {
   return found;
 }
 
-long SystemServices::RestoreAudioCdPlayCommand() {
+long SystemServices::RestoreAudioCdPlayCommand(const KeptCommand* kept) {
   RegKey key = 0;
   long r = registry_.OpenKey(kClassesRoot, "AudioCD\\shell\\play\\command",
                              kKeyAllAccess, &key);
   if (r != kOk) return r;
   std::string command;
-  const bool fits =
-      system_.IsNtFamily()
-          ? JoinWithin(kPathCapacity, &command, {system_.SystemDirectory(), "\\cdplayer /play %1"})
-          : JoinWithin(kPathCapacity, &command, {system_.WindowsDirectory(), "\\cdplayer /play"});
-  r = fits ? registry_.SetString(key, "", command) : kErrorFilenameTooLong;
+  bool fits;
+  if (kept) {
+    fits = JoinWithin(kPathCapacity, &command, {kept->text});
+  } else if (system_.IsNtFamily()) {
+    fits = JoinWithin(kPathCapacity, &command, {system_.SystemDirectory(), "\\cdplayer /play %1"});
+  } else {
+    fits = JoinWithin(kPathCapacity, &command, {system_.WindowsDirectory(), "\\cdplayer /play"});
+  }
+  // The kept command goes back as the registry's own tools store a string,
+  // with its terminator (the 9x family would store it without).
+  if (kept) command.push_back('\0');
+  r = fits ? registry_.SetString(key, "", command, kept && kept->expandable)
+           : kErrorFilenameTooLong;
   registry_.CloseKey(key);
   return r;
 }
@@ -210,7 +243,7 @@ std::string SystemServices::GetProgramsFolder() {
     return nt ? "c:\\WinNT\\start" : "c:\\Windows\\start";
   std::string folder;
   if (registry_.QueryString(key, nt ? "Common Programs" : "Programs",
-                            kPathCapacity, &folder) != kOk)
+                            kPathCapacity, &folder, nullptr) != kOk)
     folder.clear();
   registry_.CloseKey(key);
   if (folder.size() >= kPathCapacity) folder.clear();

@@ -10,6 +10,12 @@
 
 namespace sweepall {
 
+// An audio-CD play command kept before the product changed it.
+struct KeptCommand {
+  std::string text;
+  bool expandable = false;  // stored as REG_EXPAND_SZ
+};
+
 struct DeviceSearch {
   bool found = false;
   long error = kOk;  // kErrorNoMoreItems when no present device has the ID
@@ -35,11 +41,18 @@ class SystemServices {
   // 1 on success, 0 on failure, for an empty subkey or on the 9x family.
   int ResetKeySecurity(RegKey root, const std::string& subkey);
   // Registry result codes: 0 on success, kErrorBadKey for an empty path.
+  // The tree's reset goes on past a key it can't reset and then reports
+  // the first such failure.
   long ResetKeySecurityTree(RegKey root, const std::string& subkey);
   long DeleteKeyTree(RegKey root, const std::string& subkey);
+  // Deletes the key only when it holds no subkeys and no values (a link
+  // holds its target as a value); kErrorDirNotEmpty when it is kept.
+  long DeleteEmptyKey(RegKey root, const std::string& subkey);
   // True when the key named or a key below it is a registry link.
   bool TreeHoldsLink(RegKey root, const std::string& subkey);
-  long RestoreAudioCdPlayCommand();
+  // Writes the kept command back (with its terminator) when there is one,
+  // else the CD Player's (without).
+  long RestoreAudioCdPlayCommand(const KeptCommand* kept);
   // May be empty when the Shell Folders key holds no such value.
   std::string GetProgramsFolder();
   bool OpenControlPanelApplet(const std::string& text);
@@ -54,6 +67,9 @@ class SystemServices {
   Programs& programs_;
   DeviceSetup& devices_;
   Power& power_;
+  // ResetKeySecurity's registry result.
+  long ResetOneKey(RegKey root, const std::string& subkey);
+
   std::string locatedInf_;
 };
 

@@ -11,6 +11,15 @@ constexpr char kEnumKey[] = "System\\CurrentControlSet\\Enum";
 
 }  // namespace
 
+std::vector<std::string> ScriptCandidates(const std::string& name, SystemInfo& system) {
+  std::vector<std::string> paths{name};
+  std::string path;
+  if (JoinWithin(kPathCapacity, &path, {system.WindowsDirectory(), "\\", name}))
+    paths.push_back(path);
+  paths.push_back("Sweepall.ini");
+  return paths;
+}
+
 void UninstallDialog::Start(const std::string& commandLine, bool silent) {
   silent_ = silent;
   runner_.Reset();
@@ -21,6 +30,8 @@ void UninstallDialog::Start(const std::string& commandLine, bool silent) {
   if (!ReadScript(commandLine)) {
     p_.view.AddStatusLine("INI file missing !");
     p_.view.AddStatusLine(commandLine);
+    // Nobody is there to read it and click Exit.
+    if (silent_) p_.view.Close(kExitScriptMissing);
     return;
   }
   ReadHeader();
@@ -36,13 +47,13 @@ void UninstallDialog::OnOk() {
 
 bool UninstallDialog::ReadScript(const std::string& commandLine) {
   std::string bytes;
-  bool read = p_.files.ReadWhole(commandLine, kMaxScriptBytes, &bytes);
-  std::string path;
-  if (!read && JoinWithin(kPathCapacity, &path, {p_.system.WindowsDirectory(), "\\", commandLine}))
-    read = p_.files.ReadWhole(path, kMaxScriptBytes, &bytes);
-  if (!read) read = p_.files.ReadWhole("Sweepall.ini", kMaxScriptBytes, &bytes);
-  if (read) lines_ = SplitScriptLines(bytes);
-  return read;
+  for (const std::string& path : ScriptCandidates(commandLine, p_.system)) {
+    if (p_.files.ReadWhole(path, kMaxScriptBytes, &bytes)) {
+      lines_ = SplitScriptLines(bytes);
+      return true;
+    }
+  }
+  return false;
 }
 
 void UninstallDialog::ReadHeader() {
@@ -52,7 +63,8 @@ void UninstallDialog::ReadHeader() {
   for (std::size_t i = 1; i < lines_.size() && CharAt(lines_[i], 0) != '['; ++i) {
     ParseHeaderLine(lines_[i], &key, &value);
     if (common::EqualsIgnoreCase(key, "Name")) {
-      header_.name = value.substr(0, 255);
+      // At most 251 characters: the parse reads 256 of the line, "Name=" included.
+      header_.name = value;
       p_.view.SetGroupCaption(header_.name);
     } else if (common::EqualsIgnoreCase(key, "Option")) {
       header_.option = TextToInt(value);
@@ -110,7 +122,7 @@ bool UninstallDialog::ReadFollowUpCommand(std::string* command) {
     return false;
   RegKey key = 0;
   if (p_.registry.OpenKey(kLocalMachine, path, kKeyRead, &key) != kOk) return false;
-  const long r = p_.registry.QueryString(key, "Sweepall", kPathCapacity, command);
+  const long r = p_.registry.QueryString(key, "Sweepall", kPathCapacity, command, nullptr);
   p_.registry.CloseKey(key);
   return r == kOk && !command->empty();
 }

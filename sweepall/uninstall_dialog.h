@@ -15,6 +15,13 @@ namespace sweepall {
 inline constexpr char kDialogCaption[] = "Sweepall Ver 2.51";
 // Scripts are small; a larger file is read up to this size only.
 inline constexpr std::size_t kMaxScriptBytes = 4u << 20;
+// The exit code of a silent start that found no script.
+inline constexpr int kExitScriptMissing = 2;
+
+// Where a script name is looked for, in order: the name itself, the
+// Windows directory's file of that name (when the path fits), and
+// "Sweepall.ini" in the current directory.
+std::vector<std::string> ScriptCandidates(const std::string& name, SystemInfo& system);
 
 class UninstallDialog {
  public:
@@ -29,7 +36,7 @@ class UninstallDialog {
   // and 5 close it again through the view before it appears. A silent
   // start asks nothing: the uninstall question counts as Yes, the options
   // that would wait for OK run at once as Option 2 does, and the run shows
-  // no boxes.
+  // no boxes; without a script it closes at once with kExitScriptMissing.
   void Start(const std::string& commandLine, bool silent = false);
   // "OK": runs the whole script again.
   void OnOk();

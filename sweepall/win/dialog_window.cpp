@@ -119,6 +119,10 @@ std::string Win32DialogView::UninstallQuestion() {
 std::string Win32DialogView::RestartQuestion() {
   const std::string format = ShellString(kRestartQuestionId);
   if (format.empty()) return "Do you want to restart your computer now?";
+  return FormatRestartQuestion(format);
+}
+
+std::string FormatRestartQuestion(const std::string& format) {
   DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(" "), reinterpret_cast<DWORD_PTR>(" ")};
   char* text = nullptr;
   const DWORD n = FormatMessageA(

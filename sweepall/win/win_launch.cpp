@@ -62,24 +62,4 @@ bool Win32ProgramCopy::WaitForEnd(std::uint32_t processId, unsigned milliseconds
   return WaitForSingleObject(process.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
-bool Win32ProgramCopy::DeleteAtRestart(const std::string& path) {
-  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-}
-
-std::string Win32ProgramCopy::ShortPath(const std::string& path) {
-  char buf[MAX_PATH + 1] = {};
-  const DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
-  return n == 0 || n >= MAX_PATH ? std::string() : common::FromBuffer(buf, sizeof buf);
-}
-
-bool Win32ProgramCopy::WriteWhole(const std::string& path, const std::string& bytes) {
-  common::ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) &&
-         written == bytes.size();
-}
-
 }  // namespace sweepall::win

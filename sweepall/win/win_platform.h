@@ -17,9 +17,11 @@ class Win32Registry : public Registry {
   void CloseKey(RegKey key) override;
   long EnumSubkey(RegKey key, std::uint32_t index, std::string* name) override;
   long DeleteKey(RegKey parent, const std::string& path) override;
-  long SetString(RegKey key, const std::string& name, const std::string& text) override;
+  long SetString(RegKey key, const std::string& name, const std::string& text,
+                 bool expandable) override;
   long QueryString(RegKey key, const std::string& name, std::size_t capacity,
-                   std::string* text) override;
+                   std::string* text, bool* expandable) override;
+  long CountEntries(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   long DeleteValue(RegKey key, const std::string& name) override;
   long ResetSecurity(RegKey key) override;
   long OpenKeyNoFollow(RegKey parent, const std::string& path, std::uint32_t access,
@@ -36,6 +38,9 @@ class Win32FileSystem : public FileSystem {
   bool ClearAttributes(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveEmptyDirectory(const std::string& path) override;
+  bool DeleteAtRestart(const std::string& path) override;
+  std::string ShortPath(const std::string& path) override;
+  bool WriteWhole(const std::string& path, const std::string& bytes) override;
 };
 
 class Win32SystemInfo : public SystemInfo {
@@ -50,7 +55,8 @@ class Win32Programs : public Programs {
  public:
   unsigned Start(const std::string& commandLine) override;
   void Pause(unsigned milliseconds) override;
-  void PostQuitTo(const std::string& windowClass, const std::string& title) override;
+  bool PostQuitTo(const std::string& windowClass, const std::string& title,
+                  unsigned waitMs) override;
 };
 
 class Win32DeviceSetup : public DeviceSetup {
@@ -110,12 +116,12 @@ class Win32ProgramCopy : public ProgramCopy {
   bool Start(const std::string& path, const std::string& commandLine,
              const std::string& workingFolder) override;
   bool WaitForEnd(std::uint32_t processId, unsigned milliseconds) override;
-  bool DeleteAtRestart(const std::string& path) override;
-  std::string ShortPath(const std::string& path) override;
-  bool WriteWhole(const std::string& path, const std::string& bytes) override;
 };
 
 // Text of a string-table entry of shell32.dll; empty when it has none.
 std::string ShellString(unsigned id);
+
+// The restart question from its shell format: both inserts a single blank.
+std::string FormatRestartQuestion(const std::string& format);
 
 }  // namespace sweepall::win

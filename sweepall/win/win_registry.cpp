@@ -36,14 +36,15 @@ long Win32Registry::DeleteKey(RegKey parent, const std::string& path) {
   return RegDeleteKeyA(ToHkey(parent), path.c_str());
 }
 
-long Win32Registry::SetString(RegKey key, const std::string& name, const std::string& text) {
-  return RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_SZ,
+long Win32Registry::SetString(RegKey key, const std::string& name, const std::string& text,
+                              bool expandable) {
+  return RegSetValueExA(ToHkey(key), name.c_str(), 0, expandable ? REG_EXPAND_SZ : REG_SZ,
                         reinterpret_cast<const BYTE*>(text.data()),
                         static_cast<DWORD>(text.size()));
 }
 
 long Win32Registry::QueryString(RegKey key, const std::string& name, std::size_t capacity,
-                                std::string* text) {
+                                std::string* text, bool* expandable) {
   // One spare zero: a value stored without its terminator still ends.
   std::vector<char> buf(capacity + 1, '\0');
   DWORD size = static_cast<DWORD>(capacity);
@@ -53,7 +54,20 @@ long Win32Registry::QueryString(RegKey key, const std::string& name, std::size_t
   if (r != ERROR_SUCCESS) return r;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
   *text = common::FromBuffer(buf.data(), size);
+  if (expandable) *expandable = type == REG_EXPAND_SZ;
   return ERROR_SUCCESS;
+}
+
+long Win32Registry::CountEntries(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) {
+  DWORD keyCount = 0;
+  DWORD valueCount = 0;
+  const LONG r = RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &keyCount, nullptr,
+                                  nullptr, &valueCount, nullptr, nullptr, nullptr, nullptr);
+  if (r == ERROR_SUCCESS) {
+    *subkeys = keyCount;
+    *values = valueCount;
+  }
+  return r;
 }
 
 long Win32Registry::DeleteValue(RegKey key, const std::string& name) {

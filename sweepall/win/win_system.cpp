@@ -63,6 +63,26 @@ bool Win32FileSystem::RemoveEmptyDirectory(const std::string& path) {
   return RemoveDirectoryA(path.c_str()) != FALSE;
 }
 
+bool Win32FileSystem::DeleteAtRestart(const std::string& path) {
+  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+std::string Win32FileSystem::ShortPath(const std::string& path) {
+  char buf[MAX_PATH + 1] = {};
+  const DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+  return n == 0 || n >= MAX_PATH ? std::string() : common::FromBuffer(buf, sizeof buf);
+}
+
+bool Win32FileSystem::WriteWhole(const std::string& path, const std::string& bytes) {
+  common::ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) &&
+         written == bytes.size();
+}
+
 bool Win32SystemInfo::IsNtFamily() { return (GetVersion() & 0x80000000u) == 0; }
 
 std::string Win32SystemInfo::WindowsDirectory() {
@@ -83,9 +103,34 @@ unsigned Win32Programs::Start(const std::string& commandLine) {
 
 void Win32Programs::Pause(unsigned milliseconds) { Sleep(milliseconds); }
 
-void Win32Programs::PostQuitTo(const std::string& windowClass, const std::string& title) {
-  if (HWND window = FindWindowA(windowClass.c_str(), title.c_str()))
-    PostMessageA(window, WM_QUIT, 0, 0);
+bool Win32Programs::PostQuitTo(const std::string& windowClass, const std::string& title,
+                               unsigned waitMs) {
+  HWND window = FindWindowA(windowClass.c_str(), title.c_str());
+  if (!window) return true;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  // Opened before the quit: once the process has ended its id may be
+  // given to another. This program can't wait for its own end.
+  const bool own = processId == GetCurrentProcessId();
+  common::ScopedHandle process(own || processId == 0
+                                   ? nullptr
+                                   : OpenProcess(SYNCHRONIZE, FALSE, processId));
+  PostMessageA(window, WM_QUIT, 0, 0);
+  if (own) return true;
+  if (!process) return false;
+  // Messages sent to this thread are answered meanwhile (a program may
+  // send to every window while it ends); posted ones wait in the queue.
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= waitMs) return false;
+    HANDLE handle = process.get();
+    const DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, waitMs - elapsed, QS_SENDMESSAGE);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r != WAIT_OBJECT_0 + 1) return false;
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
 }
 
 bool Win32Power::EnableShutdownPrivilege() {

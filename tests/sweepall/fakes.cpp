@@ -107,9 +107,20 @@ FakeRegistry::Key* FakeRegistry::Find(const std::string& fullPath) {
 }
 
 void FakeRegistry::SetValue(const std::string& fullPath, const std::string& name,
-                            const std::string& text) {
+                            const std::string& text, bool expandable) {
   AddKey(fullPath);
-  Find(fullPath)->values[Lower(name)] = text;
+  Key* key = Find(fullPath);
+  key->values[Lower(name)] = text;
+  if (expandable) {
+    key->expandable.insert(Lower(name));
+  } else {
+    key->expandable.erase(Lower(name));
+  }
+}
+
+bool FakeRegistry::IsExpandable(const std::string& fullPath, const std::string& name) const {
+  const auto it = keys_.find(Lower(fullPath));
+  return it != keys_.end() && it->second.expandable.count(Lower(name)) > 0;
 }
 
 bool FakeRegistry::HasKey(const std::string& fullPath) const {
@@ -195,6 +206,7 @@ long FakeRegistry::DeleteKey(RegKey parent, const std::string& path) {
   // The real deletion opens the key as any open does: through links.
   const long r = Resolve(base, path, /*followLast=*/true, &full);
   if (r != kOk) return r;
+  deleteCalls.push_back(full);
   if (full.find('\\') == std::string::npos) return kErrorAccessDenied;  // a root
   if (!keys_.count(full)) return kErrorFileNotFound;
   if (!ChildrenOf(full).empty() && (system_.nt || !subtreeGoesOn9x)) return kErrorAccessDenied;
@@ -229,17 +241,34 @@ long FakeRegistry::DeleteResolved(const std::string& full) {
   return kOk;
 }
 
-long FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text) {
+long FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text,
+                             bool expandable) {
   std::string full;
   if (!PathOf(key, &full)) return kErrorInvalidHandle;
   const auto it = keys_.find(full);
   if (it == keys_.end()) return kErrorFileNotFound;
   it->second.values[Lower(name)] = text;
+  if (expandable) {
+    it->second.expandable.insert(Lower(name));
+  } else {
+    it->second.expandable.erase(Lower(name));
+  }
+  return kOk;
+}
+
+long FakeRegistry::CountEntries(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) {
+  std::string full;
+  if (!PathOf(key, &full)) return kErrorInvalidHandle;
+  const auto it = keys_.find(full);
+  if (it == keys_.end()) return kErrorFileNotFound;
+  *subkeys = static_cast<std::uint32_t>(ChildrenOf(full).size());
+  // A link holds its target as a value.
+  *values = static_cast<std::uint32_t>(it->second.values.size() + (it->second.link.empty() ? 0 : 1));
   return kOk;
 }
 
 long FakeRegistry::QueryString(RegKey key, const std::string& name, std::size_t capacity,
-                               std::string* text) {
+                               std::string* text, bool* expandable) {
   std::string full;
   if (!PathOf(key, &full)) return kErrorInvalidHandle;
   const auto it = keys_.find(full);
@@ -248,6 +277,7 @@ long FakeRegistry::QueryString(RegKey key, const std::string& name, std::size_t 
   if (v == it->second.values.end()) return kErrorFileNotFound;
   if (v->second.size() + 1 > capacity) return kErrorMoreData;
   *text = v->second;
+  if (expandable) *expandable = it->second.expandable.count(Lower(name)) > 0;
   return kOk;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -39,6 +40,7 @@ class FakeRegistry : public Registry {
   struct Key {
     std::string name;  // as created
     std::map<std::string, std::string> values;  // lower-case name -> text
+    std::set<std::string> expandable;           // names stored as REG_EXPAND_SZ
     std::uint32_t denied = 0;                   // access bits refused
     int resets = 0;                             // ResetSecurity calls
     std::string link;                           // full path of a link's target
@@ -46,7 +48,9 @@ class FakeRegistry : public Registry {
 
   // Test set-up and inspection, by full path such as "HKLM\Software\x".
   void AddKey(const std::string& fullPath);
-  void SetValue(const std::string& fullPath, const std::string& name, const std::string& text);
+  void SetValue(const std::string& fullPath, const std::string& name, const std::string& text,
+                bool expandable = false);
+  bool IsExpandable(const std::string& fullPath, const std::string& name) const;
   bool HasKey(const std::string& fullPath) const;
   bool HasValue(const std::string& fullPath, const std::string& name) const;
   std::string Value(const std::string& fullPath, const std::string& name) const;
@@ -57,6 +61,7 @@ class FakeRegistry : public Registry {
   std::size_t open_handles() const { return handles_.size(); }
 
   std::vector<std::string> deleted;  // full paths in deletion order
+  std::vector<std::string> deleteCalls;  // the path of each DeleteKey call
   std::vector<std::string> resets;   // full paths in reset order
   long failEnumWith = kOk;           // makes EnumSubkey fail
   bool subtreeGoesOn9x = true;       // false: refuse as Wine does
@@ -70,9 +75,11 @@ class FakeRegistry : public Registry {
   void CloseKey(RegKey key) override;
   long EnumSubkey(RegKey key, std::uint32_t index, std::string* name) override;
   long DeleteKey(RegKey parent, const std::string& path) override;
-  long SetString(RegKey key, const std::string& name, const std::string& text) override;
+  long SetString(RegKey key, const std::string& name, const std::string& text,
+                 bool expandable) override;
   long QueryString(RegKey key, const std::string& name, std::size_t capacity,
-                   std::string* text) override;
+                   std::string* text, bool* expandable) override;
+  long CountEntries(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   long DeleteValue(RegKey key, const std::string& name) override;
   long ResetSecurity(RegKey key) override;
   long OpenKeyNoFollow(RegKey parent, const std::string& path, std::uint32_t access,
@@ -110,10 +117,14 @@ class FakeFileSystem : public FileSystem {
   void AddFile(const std::string& path, const std::string& content = "", bool readOnly = false);
   void AddDirectory(const std::string& path);
   void Lock(const std::string& path) { entries_[Lower(path)].locked = true; }
+  void Unlock(const std::string& path) { entries_[Lower(path)].locked = false; }
   bool Exists(const std::string& path) const { return entries_.count(Lower(path)) > 0; }
 
   std::vector<std::string> reads;  // paths asked for, in order
   std::vector<std::string> probes;
+  std::vector<std::string> removedAtRestart;  // marked for the next start, in order
+  bool canMarkForRestart = true;              // false: as for a user who may not
+  std::map<std::string, std::string> written;  // WriteWhole, by path
 
   bool ReadWhole(const std::string& path, std::size_t limit, std::string* bytes) override;
   PathKind Probe(const std::string& path) override;
@@ -121,6 +132,18 @@ class FakeFileSystem : public FileSystem {
   bool ClearAttributes(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveEmptyDirectory(const std::string& path) override;
+  bool DeleteAtRestart(const std::string& path) override {
+    if (!canMarkForRestart) return false;
+    removedAtRestart.push_back(path);
+    return true;
+  }
+  std::string ShortPath(const std::string& path) override { return "SHORT:" + path; }
+  bool WriteWhole(const std::string& path, const std::string& bytes) override {
+    if (!canMarkForRestart) return false;
+    written[path] = bytes;
+    AddFile(path, bytes);
+    return true;
+  }
 
  private:
   std::map<std::string, Entry> entries_;
@@ -132,14 +155,24 @@ class FakePrograms : public Programs {
   std::vector<std::string> started;
   std::vector<unsigned> pauses;
   std::vector<std::pair<std::string, std::string>> quitPosted;
+  // Called at each start, and at each quit with whether the program's end
+  // was waited for: tests let "running programs" end only when waited for.
+  std::function<void(const std::string&)> onStart;
+  std::function<void(const std::string&, const std::string&, bool)> onQuit;
 
   unsigned Start(const std::string& commandLine) override {
     started.push_back(commandLine);
+    if (onStart) onStart(commandLine);
     return startResult;
   }
   void Pause(unsigned milliseconds) override { pauses.push_back(milliseconds); }
-  void PostQuitTo(const std::string& windowClass, const std::string& title) override {
+  std::vector<unsigned> quitWaits;
+  bool PostQuitTo(const std::string& windowClass, const std::string& title,
+                  unsigned waitMs) override {
     quitPosted.emplace_back(windowClass, title);
+    quitWaits.push_back(waitMs);
+    if (onQuit) onQuit(windowClass, title, waitMs > 0);
+    return true;
   }
 };
 
@@ -261,8 +294,6 @@ class FakeProgramCopy : public ProgramCopy {
   };
   std::vector<Started> started;
   std::vector<std::pair<std::uint32_t, unsigned>> waits;
-  std::vector<std::string> deletedAtRestart;
-  std::map<std::string, std::string> written;
 
   std::string ProgramPath() override { return self; }
   std::string TempDirectory() override { return temp; }
@@ -279,15 +310,6 @@ class FakeProgramCopy : public ProgramCopy {
   }
   bool WaitForEnd(std::uint32_t id, unsigned ms) override {
     waits.emplace_back(id, ms);
-    return true;
-  }
-  bool DeleteAtRestart(const std::string& path) override {
-    deletedAtRestart.push_back(path);
-    return true;
-  }
-  std::string ShortPath(const std::string& path) override { return "SHORT:" + path; }
-  bool WriteWhole(const std::string& path, const std::string& bytes) override {
-    written[path] = bytes;
     return true;
   }
 };

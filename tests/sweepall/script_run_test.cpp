@@ -59,10 +59,11 @@ TEST_F(ScriptRun, WindowsDirectoryFilesAreDeletedAndLogged) {
   EXPECT_TRUE(f.files.Exists("C:\\WINDOWS\\full")) << "only an empty directory goes";
 }
 
-TEST_F(ScriptRun, SystemDirectoryFileInUseIsLoggedAsFailed) {
+TEST_F(ScriptRun, SystemDirectoryFileThatCantGoIsLoggedAsFailed) {
   f.files.AddFile("C:\\WINDOWS\\system32\\kd.sys");
   f.files.AddFile("C:\\WINDOWS\\system32\\kd.dll");
   f.files.Lock("C:\\WINDOWS\\system32\\kd.dll");
+  f.files.canMarkForRestart = false;
   const Lines log = RunLogged({"[S", "kd.sys", "kd.sys", "kd.dll"});
   EXPECT_EQ(log, (Lines{
                      "Delete File : C:\\WINDOWS\\system32\\kd.sys-->Remove Successful !",
@@ -279,6 +280,7 @@ TEST_F(ScriptRun, QuitSectionPostsAndKeepsTheSectionKind) {
   ASSERT_EQ(f.programs.quitPosted.size(), 1u);
   EXPECT_EQ(f.programs.quitPosted[0].first, "KeydeckClass");
   EXPECT_EQ(f.programs.quitPosted[0].second, "WIRELESS KEYBOARD SETUP");
+  EXPECT_EQ(f.programs.quitWaits, std::vector<unsigned>{30000}) << "waits for the program's end";
   EXPECT_EQ(log.size(), 2u);
   EXPECT_FALSE(f.files.Exists("C:\\WINDOWS\\b"));
 }
@@ -306,19 +308,147 @@ TEST_F(ScriptRun, RunStartsAtTheSecondSectionLine) {
   EXPECT_EQ(log, (Lines{"Delete File : C:\\WINDOWS\\a-->Remove Successful !"}));
 }
 
-TEST_F(ScriptRun, UninstallKeyGoesAfterTheFirstLineWithItsTree) {
+TEST_F(ScriptRun, UninstallKeyGoesOnceAtTheEndWithItsTree) {
   f.registry.AddKey(std::string(kUninstallProduct) + "\\Sub");
   f.registry.SetValue(kUninstallProduct, "DisplayName", "Prod");
-  RunLogged({"[R"}, {"Uninstall=Prod"});
+  std::vector<bool> present;
+  f.programs.onStart = [&](const std::string&) {
+    present.push_back(f.registry.HasKey(kUninstallProduct));
+  };
+  RunLogged({"[R", "first", "second", "[W", "x", "[R", "last"}, {"Uninstall=Prod"});
+  EXPECT_EQ(present, (std::vector<bool>{true, true, true})) << "the entry stays while the work runs";
   EXPECT_FALSE(f.registry.HasKey(kUninstallProduct));
-  EXPECT_EQ(f.registry.deleted.size(), 2u) << "once, after the first line";
+  const std::string key = fakes::Lower(kUninstallProduct);
+  EXPECT_EQ(f.registry.deleteCalls, (Lines{key + "\\sub", key})) << "the tree, once";
 }
 
 TEST_F(ScriptRun, UninstallKeyIsPlainDeletedOn9x) {
   f.system.nt = false;
   f.registry.AddKey(std::string(kUninstallProduct) + "\\Sub");
-  RunLogged({"[R"}, {"Uninstall=Prod"});
+  std::vector<bool> present;
+  f.programs.onStart = [&](const std::string&) {
+    present.push_back(f.registry.HasKey(kUninstallProduct));
+  };
+  RunLogged({"[R", "first", "last"}, {"Uninstall=Prod"});
+  EXPECT_EQ(present, (std::vector<bool>{true, true}));
   EXPECT_FALSE(f.registry.HasKey(kUninstallProduct));
+  EXPECT_EQ(f.registry.deleteCalls, Lines{fakes::Lower(kUninstallProduct)})
+      << "one plain deletion takes the subkeys on 9x";
+}
+
+TEST_F(ScriptRun, FileInUseIsRemovedAtTheNextStart) {
+  f.files.AddFile("C:\\WINDOWS\\in use.dll");
+  f.files.Lock("C:\\WINDOWS\\in use.dll");
+  f.registry.AddKey(kUninstallProduct);
+  const Lines log = RunLogged({"[W", "in use.dll"}, {"Uninstall=Prod"});
+  EXPECT_EQ(log, Lines{"Delete File : C:\\WINDOWS\\in use.dll-->Remove at restart !"});
+  EXPECT_FALSE(f.registry.HasKey(kUninstallProduct)) << "nothing is left to retry";
+}
+
+TEST_F(ScriptRun, FileThatCanNeitherGoNorBeMarkedKeepsTheUninstallKey) {
+  f.files.AddFile("C:\\WINDOWS\\in use.dll");
+  f.files.Lock("C:\\WINDOWS\\in use.dll");
+  f.files.canMarkForRestart = false;
+  f.registry.AddKey(kUninstallProduct);
+  const Lines log = RunLogged({"[W", "in use.dll", "gone.dll"}, {"Uninstall=Prod"});
+  EXPECT_EQ(log, (Lines{"Delete File : C:\\WINDOWS\\in use.dll-->Remove fail !",
+                        "Not Found : C:\\WINDOWS\\gone.dll"}));
+  EXPECT_TRUE(f.registry.HasKey(kUninstallProduct)) << "the uninstall can be started again";
+  // Once the file is free, the next run finishes and the key goes.
+  f.files.Unlock("C:\\WINDOWS\\in use.dll");
+  dialog.OnOk();
+  EXPECT_FALSE(f.registry.HasKey(kUninstallProduct));
+}
+
+TEST_F(ScriptRun, FolderOfAFileMarkedForTheNextStartIsMarkedAfterIt) {
+  const std::string folder = "C:\\Program Files\\Prod";
+  f.files.AddDirectory(folder);
+  f.files.AddFile(folder + "\\prod.exe");
+  f.files.Lock(folder + "\\prod.exe");
+  f.files.AddDirectory("C:\\Program Files\\Prod2");
+  f.files.AddFile("C:\\Program Files\\Prod2\\user.txt");
+  const Lines log =
+      RunLogged({"[Us", folder, "prod.exe", "   ", "[Re", folder, "C:\\Program Files\\Prod2"});
+  EXPECT_EQ(log, (Lines{
+                     "Delete File : " + folder + "\\prod.exe-->Remove at restart !",
+                     "Remove Directory : " + folder + "\\-->Remove at restart !",
+                     "Delete File :" + folder + "-->Remove at restart !",
+                     "Delete File :C:\\Program Files\\Prod2Remove fail !"
+                     "Remove Directory:C:\\Program Files\\Prod2",
+                 }));
+  EXPECT_EQ(f.files.removedAtRestart, (Lines{folder + "\\prod.exe", folder}))
+      << "the folder after its file; a folder of the user's files is not marked";
+
+  // The 9x family's WININIT deletes files only.
+  f.system.nt = false;
+  f.files.removedAtRestart.clear();
+  dialog.OnOk();
+  EXPECT_TRUE(f.files.removedAtRestart.empty());
+  EXPECT_EQ(f.files.written["C:\\WINDOWS\\WININIT.INI"],
+            "[rename]\r\nNUL=SHORT:" + folder + "\\prod.exe\r\n");
+  EXPECT_EQ(f.log.Lines()[1], "Remove Directory : " + folder + "\\");
+}
+
+TEST_F(ScriptRun, EmptyKeySectionKeepsKeysWithAnythingInThem) {
+  f.registry.AddKey("HKLM\\Software\\Vendor\\OtherProduct");
+  f.registry.AddKey("HKLM\\Software\\Empty");
+  const Lines log = RunLogged({"[P", "3", "Software\\Vendor", "Software\\Empty", "Software\\None",
+                               "[P", "7", "Software\\Vendor"});
+  EXPECT_EQ(log, (Lines{
+                     "Delete Key : Software\\Vendor--> Kept, not empty !",
+                     "Delete Key : Software\\Empty--> Successful !",
+                     "Delete Key : Software\\None--> Fail !",
+                     "Delete Key : Software\\Vendor--> Fail !",
+                 }));
+  EXPECT_TRUE(f.registry.HasKey("HKLM\\Software\\Vendor\\OtherProduct"));
+  EXPECT_FALSE(f.registry.HasKey("HKLM\\Software\\Empty"));
+}
+
+TEST_F(ScriptRun, AudioCdCommandKeptInTheUninstallKeyComesBack) {
+  const std::string key = "HKCR\\AudioCD\\shell\\play\\command";
+  f.registry.SetValue(key, "", "\"C:\\Prod\\prod.exe\" /p %1");
+  f.registry.SetValue(kUninstallProduct, "AudioCDCommand", "%ProgramFiles%\\p.exe %1", true);
+  RunLogged({"[Au"}, {"Uninstall=Prod"});
+  EXPECT_EQ(f.registry.Value(key, ""), std::string("%ProgramFiles%\\p.exe %1") + '\0');
+  EXPECT_TRUE(f.registry.IsExpandable(key, ""));
+  EXPECT_FALSE(f.registry.HasKey(kUninstallProduct)) << "read before the entry goes";
+  // Without an Uninstall header nothing is kept: the CD Player's command.
+  FakeSystem g;
+  UninstallDialog d{g.platform};
+  g.registry.SetValue(key, "", "x");
+  g.registry.SetValue(kUninstallProduct, "AudioCDCommand", "kept");
+  g.files.AddFile("s.ini", Script({"[H", "Option=2", "[Au"}));
+  d.Start("s.ini");
+  EXPECT_EQ(g.registry.Value(key, ""), "C:\\WINDOWS\\system32\\cdplayer /play %1");
+}
+
+TEST_F(ScriptRun, SecurityResetThatFailsIsLoggedAsFailed) {
+  // Nothing of the tree could be reset, then only a subkey could not.
+  f.registry.AddKey("HKLM\\Software\\Locked\\Sub");
+  f.registry.Deny("HKLM\\Software\\Locked", kWriteDac);
+  f.registry.Deny("HKLM\\Software\\Locked\\Sub", kWriteDac);
+  f.registry.AddKey("HKLM\\Software\\Half\\Sub");
+  f.registry.Deny("HKLM\\Software\\Half\\Sub", kWriteDac);
+  const Lines log = RunLogged({"[N", "Software\\Locked", "Software\\Half"});
+  EXPECT_EQ(log, (Lines{
+                     "Reset Registry SecuritySoftware\\Locked-->Reset fail !",
+                     "Reset Registry SecuritySoftware\\Half-->Reset fail !",
+                 }));
+  EXPECT_GE(f.registry.Find("HKLM\\Software\\Half")->resets, 1) << "the walk went on";
+}
+
+TEST_F(ScriptRun, LastLineMayBeASectionWithoutParameters) {
+  // Every kind of section line as the script's last line.
+  for (const char* last : {"[B", "[C", "[E", "[G", "[N", "[R", "[Re", "[S", "[U", "[W", "[Au",
+                           "[x"}) {
+    SCOPED_TRACE(last);
+    FakeSystem g;
+    UninstallDialog d{g.platform};
+    g.files.AddFile("s.ini", Script({"[H", "Option=2", "[W", "a", last}));
+    g.files.AddFile("C:\\WINDOWS\\a");
+    d.Start("s.ini", /*silent=*/true);
+    EXPECT_FALSE(g.files.Exists("C:\\WINDOWS\\a"));
+  }
 }
 
 TEST_F(ScriptRun, UninstallValueThatNamesNoSingleSubkeyIsRefused) {

@@ -144,9 +144,17 @@ TEST_F(Services, SecurityResetFailuresAndThe9xFamily) {
   f.registry.AddKey("HKLM\\Locked\\Sub");
   f.registry.Deny("HKLM\\Locked", kWriteDac);
   EXPECT_EQ(s.ResetKeySecurity(kLocalMachine, "Locked"), 0);
-  EXPECT_EQ(s.ResetKeySecurityTree(kLocalMachine, "Locked"), kOk)
+  EXPECT_EQ(s.ResetKeySecurityTree(kLocalMachine, "Locked"), kErrorAccessDenied)
+      << "the tree was not reset";
+  EXPECT_GE(f.registry.Find("HKLM\\Locked\\Sub")->resets, 1)
       << "a key that can't be reset doesn't stop the walk";
-  EXPECT_GE(f.registry.Find("HKLM\\Locked\\Sub")->resets, 1);
+  // A subkey that can't be reset fails the tree too, with the first error.
+  f.registry.AddKey("HKLM\\Open\\A");
+  f.registry.AddKey("HKLM\\Open\\B");
+  f.registry.Deny("HKLM\\Open\\A", kWriteDac);
+  EXPECT_EQ(s.ResetKeySecurityTree(kLocalMachine, "Open"), kErrorAccessDenied);
+  EXPECT_GE(f.registry.Find("HKLM\\Open\\B")->resets, 1);
+  EXPECT_GE(f.registry.Find("HKLM\\Open")->resets, 1);
   f.registry.failEnumWith = kErrorAccessDenied;
   EXPECT_EQ(s.ResetKeySecurityTree(kLocalMachine, "Locked"), kErrorAccessDenied);
   f.system.nt = false;
@@ -240,15 +248,54 @@ TEST_F(Services, KeyPathsOfBackslashesOnlyNameNoKey) {
 }
 
 TEST_F(Services, AudioCdCommandNeedsItsKey) {
-  EXPECT_EQ(s.RestoreAudioCdPlayCommand(), kErrorFileNotFound);
+  EXPECT_EQ(s.RestoreAudioCdPlayCommand(nullptr), kErrorFileNotFound);
   f.registry.AddKey("HKCR\\AudioCD\\shell\\play\\command");
   f.registry.Deny("HKCR\\AudioCD\\shell\\play\\command", kKeyAllAccess);
-  EXPECT_EQ(s.RestoreAudioCdPlayCommand(), kErrorAccessDenied);
+  EXPECT_EQ(s.RestoreAudioCdPlayCommand(nullptr), kErrorAccessDenied);
   f.registry.Deny("HKCR\\AudioCD\\shell\\play\\command", 0);
   f.system.system = "C:\\" + std::string(250, 's');
-  EXPECT_EQ(s.RestoreAudioCdPlayCommand(), kErrorFilenameTooLong);
+  EXPECT_EQ(s.RestoreAudioCdPlayCommand(nullptr), kErrorFilenameTooLong);
+  const KeptCommand tooLong{"C:\\" + std::string(260, 'k'), false};
+  EXPECT_EQ(s.RestoreAudioCdPlayCommand(&tooLong), kErrorFilenameTooLong);
   EXPECT_EQ(f.registry.Value("HKCR\\AudioCD\\shell\\play\\command", ""), "<no value>");
   EXPECT_EQ(f.registry.open_handles(), 0u);
+}
+
+TEST_F(Services, KeptAudioCdCommandComesBackWithItsType) {
+  const std::string key = "HKCR\\AudioCD\\shell\\play\\command";
+  f.registry.SetValue(key, "", "\"C:\\Keydeck\\keydeck.exe\" /p %1");
+  const KeptCommand expandable{"\"%ProgramFiles%\\Player\\p.exe\" /cd %1", true};
+  EXPECT_EQ(s.RestoreAudioCdPlayCommand(&expandable), kOk);
+  EXPECT_EQ(f.registry.Value(key, ""), expandable.text + '\0') << "stored with its terminator";
+  EXPECT_TRUE(f.registry.IsExpandable(key, ""));
+  const KeptCommand plain{"C:\\Player\\p.exe %1", false};
+  EXPECT_EQ(s.RestoreAudioCdPlayCommand(&plain), kOk);
+  EXPECT_EQ(f.registry.Value(key, ""), plain.text + '\0');
+  EXPECT_FALSE(f.registry.IsExpandable(key, ""));
+  EXPECT_EQ(f.registry.open_handles(), 0u);
+}
+
+TEST_F(Services, EmptyKeysOnlyAreDeleted) {
+  for (const bool nt : {true, false}) {
+    SCOPED_TRACE(nt ? "NT" : "9x");
+    f.system.nt = nt;
+    f.registry.AddKey("HKLM\\V\\Other");
+    f.registry.SetValue("HKLM\\W", "", "RF2400");
+    f.registry.AddKey("HKLM\\E");
+    f.registry.AddLink("HKLM\\L", "HKLM\\E");
+    EXPECT_EQ(s.DeleteEmptyKey(kLocalMachine, "V"), kErrorDirNotEmpty) << "a subkey";
+    EXPECT_EQ(s.DeleteEmptyKey(kLocalMachine, "W"), kErrorDirNotEmpty) << "a default value";
+    EXPECT_EQ(s.DeleteEmptyKey(kLocalMachine, "L"), kErrorDirNotEmpty) << "a link";
+    EXPECT_EQ(s.DeleteEmptyKey(kLocalMachine, "E"), kOk);
+    EXPECT_EQ(s.DeleteEmptyKey(kLocalMachine, "E"), kErrorFileNotFound);
+    EXPECT_EQ(s.DeleteEmptyKey(kLocalMachine, ""), kErrorBadKey) << "never the root";
+    EXPECT_EQ(s.DeleteEmptyKey(kNoRoot, "V"), kErrorInvalidHandle);
+    EXPECT_TRUE(f.registry.HasKey("HKLM\\V\\Other"));
+    EXPECT_TRUE(f.registry.HasKey("HKLM\\W"));
+    EXPECT_TRUE(f.registry.HasKey("HKLM\\L"));
+    EXPECT_FALSE(f.registry.HasKey("HKLM\\E"));
+    EXPECT_EQ(f.registry.open_handles(), 0u);
+  }
 }
 
 TEST_F(Services, ProgramsFolderNeedsFullAccessToShellFolders) {

@@ -44,6 +44,13 @@ TEST_F(Dialog, MissingScriptSaysSoWithTheCommandLine) {
   EXPECT_EQ(f.view.status.back(), "Uninstall Successful !");
 }
 
+TEST_F(Dialog, SilentStartWithoutAScriptEndsAtOnceWithAFailure) {
+  dialog.Start("C:\\nowhere\\un.ini", /*silent=*/true);
+  EXPECT_EQ(f.view.status, (Lines{"INI file missing !", "C:\\nowhere\\un.ini"}));
+  EXPECT_TRUE(f.view.closed) << "nobody is there to click Exit";
+  EXPECT_EQ(f.view.closeResult, 2) << "the exit code says the script was not found";
+}
+
 TEST_F(Dialog, ScriptIsFoundInTheWindowsDirectoryThenTheCurrentOne) {
   f.files.AddFile("C:\\WINDOWS\\kd.ini", Script({"[x]", "Name=FromWindows"}));
   dialog.Start("kd.ini");
@@ -73,10 +80,11 @@ TEST_F(Dialog, HeaderKeysIgnoreCaseAndEndAtTheNextSection) {
   EXPECT_EQ(dialog.header().uninstall, "Key Deck");
 }
 
-TEST_F(Dialog, LongNameIsCutTo255) {
+TEST_F(Dialog, LongNameEndsWhereTheHeaderLineIsCut) {
+  // Only the line's first 256 characters are parsed: 'Name="' and 250 more.
   Start({"[x]", "Name=\"" + std::string(240, 'n') + std::string(20, 'm') + "\""});
-  EXPECT_LE(dialog.header().name.size(), 255u);
-  EXPECT_EQ(dialog.header().name.substr(0, 240), std::string(240, 'n'));
+  EXPECT_EQ(dialog.header().name, std::string(240, 'n') + std::string(10, 'm'));
+  EXPECT_EQ(f.view.groupCaption, dialog.header().name);
 }
 
 TEST_F(Dialog, OptionZeroWaitsForOkWithTheTaskBoxesTicked) {

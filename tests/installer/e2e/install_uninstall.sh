@@ -1,11 +1,17 @@
 # The setup program and the product's uninstall, end to end in a fresh
-# prefix: a silent install puts the files, the Run and the Uninstall entries
-# in place and starts Keydeck with the sample keymap; an install over the
-# running Keydeck ends it first; the Uninstall entry's command (asked, then
-# the silent one) ends Keydeck and removes every file, folder and key of the
-# product, restoring the audio-CD AutoPlay command; a second run of the
-# script harms nothing. Listings of the prefix before and after must agree
-# but for the differences lib.sh allows.
+# prefix that holds another product's keys under both vendor keys, an
+# earlier AutoPlay command and an earlier c:\sweepall.log: a silent install
+# puts the files, the Run and the Uninstall entries in place, keeps the
+# AutoPlay command and starts Keydeck with the sample keymap; Keydeck takes
+# the AutoPlay command; an install over the running Keydeck ends it first
+# and keeps the earlier command still; the Uninstall entry's command,
+# answered Yes while Keydeck runs, ends Keydeck and removes every file,
+# folder and key of the product, puts the earlier AutoPlay command back and
+# leaves the other product and the log alone. A second install and a
+# silent uninstall started in the program folder with a relative script
+# name (foreign scripts lying in its way) remove the vendor keys that are
+# then empty; a second run of the script harms nothing. Listings of the
+# prefix before and after must agree but for the differences lib.sh allows.
 . "$KD_SRC/tests/installer/e2e/lib.sh"
 
 check "setup program built" present "$([ -f "$SETUP" ] && echo present || echo absent)"
@@ -13,14 +19,26 @@ FILES="keydeck.exe kbdrelay.dll keyhook.dll sweepall.exe qKeymap.reg Uninstall.i
 WINDIR='C:\Program Files\Keydeck'
 AUTOPLAY='HKCR\AudioCD\shell\play\command'
 
-# A stock system's CD Player command, as Sweepall writes it back.
+# A stock system's CD Player command, as Sweepall writes it when nothing
+# was kept, and an earlier player's command, an expandable string.
 if [ "$WINE_VERSION_NAME" = win98 ]; then stock='C:\windows\cdplayer /play'
 else stock='C:\windows\system32\cdplayer /play %1'; fi
-timeout 30 wine reg add "$AUTOPLAY" /ve /d "$stock" /f >/dev/null 2>&1 </dev/null
+earlier='"%ProgramFiles%\Disc Player\player.exe" /cd "%1"'
+reg() { timeout 30 wine reg "$@" >/dev/null 2>&1 </dev/null; }
+reg add "$AUTOPLAY" /ve /t REG_EXPAND_SZ /d "$earlier" /f
 reg_default() {
   timeout 30 wine reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r' |
     awk '$1 == "(Default)" { sub(/^[ \t]*\(Default\)[ \t]+REG_[A-Z_]+[ \t]*/, ""); print }'
 }
+reg_type() {  # KEY NAME ("" for the default value)
+  local v=(/v "$2"); [ -z "$2" ] && v=(/ve)
+  timeout 30 wine reg query "$1" "${v[@]}" 2>/dev/null </dev/null | tr -d '\r' |
+    grep -o 'REG_[A-Z_]*' | head -n1
+}
+# Another product of the vendor, under both vendor keys.
+reg add 'HKLM\SOFTWARE\TessaroVantik\Mouse' /v Speed /d 3 /f
+reg add 'HKLM\SOFTWARE\Tessaro\Mouse\Buttons' /v Count /t REG_DWORD /d 5 /f
+printf 'an earlier log\r\n' >"$C/sweepall.log"
 
 # Ends the uninstall started last: all programs end, then a restart of the
 # prefix removes the temporary copy of Sweepall as the next start of
@@ -56,7 +74,7 @@ wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 30000 >/dev/null
 check "Keydeck started at the end" yes "$(keydeck_window)"
 for f in $FILES; do check "installed $f" present "$([ -f "$DIR/$f" ] && echo present || echo absent)"; done
 check "hidrelay.dll not installed" absent "$([ -e "$DIR/hidrelay.dll" ] && echo present || echo absent)"
-check "uninstall script names the folder" 1 "$(tr -d '\r' <"$DIR/Uninstall.ini" | grep -cxF "\"$WINDIR\\keydeck.exe\" /q")"
+check "uninstall script names the folder twice" 2 "$(tr -d '\r' <"$DIR/Uninstall.ini" | grep -cxF "$WINDIR")"
 check "no placeholder left in the script" 0 "$(grep -c '@INSTDIR@' "$DIR/Uninstall.ini")"
 check "Run entry" "\"$WINDIR\\keydeck.exe\"" "$(reg_value "$RUNKEY" Keydeck)"
 check "Uninstall DisplayName" Keydeck "$(reg_value "HKLM\\$ARP" DisplayName)"
@@ -71,6 +89,14 @@ check "sample keymap imported: read side" yes \
   "$(reg_value 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' ScanCode | grep -qi '^216b6d' && echo yes || echo no)"
 check "sample keymap imported: write side" RF2400 "$(reg_default 'HKLM\SOFTWARE\Tessaro')"
 check "no error box" 1 "$(wt boxtext - 1000 >/dev/null; echo $?)"
+check "the earlier AutoPlay command kept" "$earlier" "$(reg_value "HKLM\\$ARP" AudioCDCommand)"
+check "... with its type" REG_EXPAND_SZ "$(reg_type "HKLM\\$ARP" AudioCDCommand)"
+
+echo "== Keydeck takes the AutoPlay command (player choice 2, reloaded with /u)"
+reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD /d 2 /f
+(cd "$DIR" && timeout 30 wine keydeck.exe /u >"$KD_RUN/reload.log" 2>&1 </dev/null)
+sleep 1
+check "AutoPlay command points at Keydeck" "\"$WINDIR\\keydeck.exe\" /p %1" "$(reg_default "$AUTOPLAY")"
 
 echo "== install over the running Keydeck"
 first=$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")
@@ -81,24 +107,21 @@ wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 30000 >/dev/null
 second=$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")
 check "the running Keydeck was ended and a new one started" yes \
   "$([ -n "$first" ] && [ -n "$second" ] && [ "$first" != "$second" ] && echo yes || echo no)"
+check "the reinstall keeps the earlier command, not Keydeck's" "$earlier" \
+  "$(reg_value "HKLM\\$ARP" AudioCDCommand)"
 
-echo "== Keydeck takes the AutoPlay command (player choice 2, reloaded with /u)"
-timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD /d 2 /f \
-  >/dev/null 2>&1 </dev/null
-(cd "$DIR" && timeout 30 wine keydeck.exe /u >"$KD_RUN/reload.log" 2>&1 </dev/null)
-sleep 1
-check "AutoPlay command points at Keydeck" "\"$WINDIR\\keydeck.exe\" /p %1" "$(reg_default "$AUTOPLAY")"
-
-echo "== uninstall from Add/Remove Programs (asked, answered Yes)"
-rm -f "$C/sweepall.log"
+echo "== uninstall from Add/Remove Programs while Keydeck runs (asked, answered Yes)"
+check "Keydeck runs" yes "$(keydeck_window)"
 check "UninstallString started and ended with" 0 "$(wt runreg "$ARP" UninstallString 30000)"
 question=$(wt boxtext Keydeck 30000)
 check "the copy asks first" yes "$([ -n "$question" ] && echo yes || echo no)"
 check "question answered Yes" 0 "$(wt press Keydeck yes 10000 >/dev/null; echo $?)"
 end_uninstall "asked uninstall"
-check "AutoPlay command restored" "$stock" "$(reg_default "$AUTOPLAY")"
-check "log written" 1 "$(tr -d '\r' <"$C/sweepall.log" 2>/dev/null | grep -c "^Delete File : $(printf '%s' "$WINDIR" | sed 's/\\/\\\\/g')\\\\keydeck.exe-->Remove Successful !")"
-cp "$C/sweepall.log" "$KD_RUN/asked.log" 2>/dev/null
+check "the earlier AutoPlay command is back" "$earlier" "$(reg_default "$AUTOPLAY")"
+check "... with its type" REG_EXPAND_SZ "$(reg_type "$AUTOPLAY" "")"
+check "the other product's key under TessaroVantik" 3 "$(reg_value 'HKLM\SOFTWARE\TessaroVantik\Mouse' Speed)"
+check "the other product's key under Tessaro" 0x5 "$(reg_value 'HKLM\SOFTWARE\Tessaro\Mouse\Buttons' Count)"
+check "the earlier log untouched" "an earlier log" "$(tr -d '\r' <"$C/sweepall.log" 2>/dev/null)"
 snapshot asked
 left=$(differences before asked)
 check "nothing of the product left after the asked uninstall" "" "$left"
@@ -107,25 +130,54 @@ gone=$(LC_ALL=C comm -23 "$KD_RUN/before.winini" "$KD_RUN/asked.winini" | tr '\n
 check "win.ini lost nothing" "" "$gone"
 check "win.ini: only the .dat MCI driver added" "" "$(echo "$extra" | sed 's/\[mci extensions\] //; s/dat=MPEGVideo //')"
 
-echo "== silent install, then the silent uninstall"
+echo "== without the other product, the stock command, then Keydeck's own command before a silent install"
+reg delete 'HKLM\SOFTWARE\TessaroVantik' /f
+reg delete 'HKLM\SOFTWARE\Tessaro' /f
+reg add "$AUTOPLAY" /ve /d "$stock" /f
+snapshot before2
+# As a Keydeck run without the setup program would have left it: not kept.
+reg add "$AUTOPLAY" /ve /d "\"$WINDIR\\keydeck.exe\" /p %1" /f
 timeout 180 wine "$SETUP" /S >"$KD_RUN/setup3.log" 2>&1 </dev/null
 wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 30000 >/dev/null
 check "Keydeck runs again" yes "$(keydeck_window)"
+check "Keydeck's own AutoPlay command is not kept" absent "$(reg_value "HKLM\\$ARP" AudioCDCommand)"
 mkdir -p "$C/kept" && cp "$DIR/Uninstall.ini" "$DIR/sweepall.exe" "$C/kept/"
-check "QuietUninstallString started and ended with" 0 "$(wt runreg "$ARP" QuietUninstallString 30000)"
+
+echo "== silent uninstall started in the program folder with a relative script name"
+temp=$(timeout 30 wine cmd /c echo %TEMP% 2>/dev/null </dev/null | tr -d '\r' | tail -n1)
+temp_unix=$(timeout 30 winepath -u "$temp" 2>/dev/null)
+printf '[x]\r\nOption=2\r\n[Re\r\nC:\\foreign.txt\r\n' >"$C/foreign.ini"
+for f in "$temp_unix/Uninstall.ini" "$C/windows/Uninstall.ini" "$temp_unix/Sweepall.ini"; do
+  cp "$C/foreign.ini" "$f"
+done
+printf 'not to be deleted\r\n' >"$C/foreign.txt"
+(cd "$DIR" && timeout 60 wine sweepall.exe /T /S Uninstall.ini >"$KD_RUN/relative.log" 2>&1 </dev/null)
+check "sweepall /T /S Uninstall.ini ended with" 0 "$?"
 check "no question" 1 "$(wt boxtext - 3000 >/dev/null; echo $?)"
 end_uninstall "silent uninstall"
+check "no foreign script ran" present "$([ -f "$C/foreign.txt" ] && echo present || echo absent)"
+check "the product's script ran: the folder is gone" absent "$([ -e "$DIR" ] && echo present || echo absent)"
+check "the CD Player's command, as nothing was kept" "$stock" "$(reg_default "$AUTOPLAY")"
+check "TessaroVantik, empty, is gone" absent "$(reg_key 'HKLM\SOFTWARE\TessaroVantik')"
+check "Tessaro, empty, is gone" absent "$(reg_key 'HKLM\SOFTWARE\Tessaro')"
+rm -f "$C/foreign.txt" "$C/foreign.ini" "$temp_unix/Uninstall.ini" "$C/windows/Uninstall.ini" \
+  "$temp_unix/Sweepall.ini"
 mv "$C/kept" "$KD_RUN/kept"
 snapshot silent
-left=$(differences before silent)
+left=$(differences before2 silent)
 check "nothing of the product left after the silent uninstall" "" "$left"
 
 echo "== a second uninstall harms nothing"
 check "the Uninstall entry is gone" 1 "$(wt runreg "$ARP" QuietUninstallString 5000 >/dev/null; echo $?)"
 mv "$KD_RUN/kept" "$C/kept"
+# With a log, as the README tells: a line Log=1 in the script's header.
+sed -i 's/^Uninstall=Keydeck\r$/&\nLog=1\r/' "$C/kept/Uninstall.ini"
+mv "$C/sweepall.log" "$KD_RUN/earlier.log"
 timeout 60 wine 'C:\kept\sweepall.exe' /S 'C:\kept\Uninstall.ini' >"$KD_RUN/again.log" 2>&1 </dev/null
 check "second run ended with" 0 "$?"
 check "second run found nothing" 6 "$(tr -d '\r' <"$C/sweepall.log" | grep -c '^Not Found : ')"
+mv "$C/sweepall.log" "$KD_RUN/again-sweepall.log"
+mv "$KD_RUN/earlier.log" "$C/sweepall.log"
 mv "$C/kept" "$KD_RUN/kept"
 snapshot again
 check "second run changed nothing" "" "$(differences silent again)"

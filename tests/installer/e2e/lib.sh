@@ -63,9 +63,8 @@ snapshot() {  # NAME
   tr -d '\r' <"$C/windows/win.ini" | sed '/^$/d' | LC_ALL=C sort >"$KD_RUN/$1.winini"
 }
 
-# What Windows (Wine) writes itself, and Sweepall's log: the differences
-# between two listings that say nothing about the product.
-#  - sweepall.log: the uninstall's own log, asked for by the script;
+# What Windows (Wine) writes itself: the differences between two listings
+# that say nothing about the product.
 #  - DriverDateData, SymbolicLinkValue: written by Wine's device manager at
 #    each start of the prefix's services (new dates, a volatile link);
 #  - MMDevices and winealsa.drv: the audio devices Wine registers the first
@@ -73,10 +72,11 @@ snapshot() {  # NAME
 #  - HKCU\Console: the console settings Windows makes when a console
 #    program (the test's reg.exe) first runs, at no fixed moment;
 #  - wininit.bak: on the 9x family the start of Windows renames WININIT.INI
-#    to it once it has carried out the file operations listed there;
+#    to it (replacing an earlier one) once it has carried out the file
+#    operations listed there;
 #  - MCI Extensions "dat": the .dat MCI driver Keydeck maps for video CDs,
 #    a system association kept like its win.ini twin (checked apart).
-ALLOWED='^> system\.reg\|\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\MCI Extensions\]\|("dat"="MPEGVideo")?$|^[<>] f [0-9]+ \./sweepall\.log$|^[<>] user\.reg\|\[Console[]\\]|^> f [0-9]+ \./windows/wininit\.bak$|"DriverDateData"=|"SymbolicLinkValue"=|CurrentVersion\\\\MMDevices|Drivers\\\\winealsa\.drv'
+ALLOWED='^> system\.reg\|\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\MCI Extensions\]\|("dat"="MPEGVideo")?$|^[<>] user\.reg\|\[Console[]\\]|^[<>] f [0-9]+ \./windows/wininit\.bak$|"DriverDateData"=|"SymbolicLinkValue"=|CurrentVersion\\\\MMDevices|Drivers\\\\winealsa\.drv'
 
 # Prints the differences of two listings that the list above does not allow.
 differences() {  # BEFORE AFTER

@@ -1,5 +1,6 @@
 # A script that can be read nowhere: the dialog shows "INI file missing !"
-# and the command-line text, and stays open until Exit.
+# and the command-line text, and stays open until Exit. A silent start,
+# also from a temporary copy, ends at once with exit code 2.
 set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
@@ -31,4 +32,9 @@ drive click 2 gone 10
 check "Exit closes the dialog" 0 "$?"
 wait "$app"
 check "sweepall.exe exit status" 0 "$?"
+for switches in "/S" "/T /S"; do
+  # shellcheck disable=SC2086
+  timeout 30 wine "$KD_BIN/sweepall.exe" $switches 'C:\nowhere\none.ini' >>"$KD_RUN/sweepall.out" 2>&1
+  check "sweepall.exe $switches without a script ends at once with" 2 "$?"
+done
 finish

@@ -172,7 +172,7 @@ TEST_F(WinLayer, StringValuesAreStoredWithoutTerminator) {
   CreateKey(HKEY_CURRENT_USER, kTestKey);
   RegKey key = 0;
   ASSERT_EQ(registry_.OpenKey(kCurrentUser, kTestKey, kKeyAllAccess, &key), kOk);
-  EXPECT_EQ(registry_.SetString(key, "Path", "C:\\App"), kOk);
+  EXPECT_EQ(registry_.SetString(key, "Path", "C:\\App", false), kOk);
   DWORD type = 0;
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueExA(reinterpret_cast<HKEY>(key), "Path", nullptr, &type, nullptr, &size),
@@ -180,14 +180,50 @@ TEST_F(WinLayer, StringValuesAreStoredWithoutTerminator) {
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   std::printf("stored size of \"C:\\App\": %lu\n", size);
   std::string text;
-  EXPECT_EQ(registry_.QueryString(key, "Path", 260, &text), kOk);
+  bool expandable = true;
+  EXPECT_EQ(registry_.QueryString(key, "Path", 260, &text, &expandable), kOk);
   EXPECT_EQ(text, "C:\\App");
-  EXPECT_EQ(registry_.SetString(key, "Long", std::string(300, 'x')), kOk);
-  EXPECT_EQ(registry_.QueryString(key, "Long", 260, &text), ERROR_MORE_DATA);
+  EXPECT_FALSE(expandable);
+  // An expandable string keeps its type and its references unexpanded.
+  EXPECT_EQ(registry_.SetString(key, "Path", "%ProgramFiles%\\App", true), kOk);
+  EXPECT_EQ(RegQueryValueExA(reinterpret_cast<HKEY>(key), "Path", nullptr, &type, nullptr, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(registry_.QueryString(key, "Path", 260, &text, &expandable), kOk);
+  EXPECT_EQ(text, "%ProgramFiles%\\App");
+  EXPECT_TRUE(expandable);
+  EXPECT_EQ(registry_.SetString(key, "Long", std::string(300, 'x'), false), kOk);
+  EXPECT_EQ(registry_.QueryString(key, "Long", 260, &text, nullptr), ERROR_MORE_DATA);
   EXPECT_EQ(registry_.DeleteValue(key, "Path"), kOk);
   EXPECT_EQ(registry_.DeleteValue(key, "Path"), ERROR_FILE_NOT_FOUND);
   registry_.CloseKey(key);
   EXPECT_EQ(registry_.OpenKey(kNoRoot, kTestKey, kKeyAllAccess, &key), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(WinLayer, EmptyKeysGoAndKeysWithAnythingInThemStay) {
+  const std::string vendor = std::string(kTestKey) + "\\Vendor";
+  CreateKey(HKEY_LOCAL_MACHINE, vendor + "\\Other");
+  EXPECT_EQ(services_.DeleteEmptyKey(kLocalMachine, vendor), kErrorDirNotEmpty);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, vendor + "\\Other")) << "a subkey keeps it";
+  ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, (vendor + "\\Other").c_str()), ERROR_SUCCESS);
+  // Only the default value, set as the sample keymap sets the model's name.
+  ASSERT_EQ(RegSetValueA(HKEY_LOCAL_MACHINE, vendor.c_str(), REG_SZ, "RF2400", 6), ERROR_SUCCESS);
+  RegKey key = 0;
+  ASSERT_EQ(registry_.OpenKey(kLocalMachine, vendor, kKeyRead, &key), kOk);
+  std::uint32_t subkeys = 9;
+  std::uint32_t values = 9;
+  EXPECT_EQ(registry_.CountEntries(key, &subkeys, &values), kOk);
+  registry_.CloseKey(key);
+  EXPECT_EQ(subkeys, 0u);
+  EXPECT_EQ(values, 1u);
+  EXPECT_EQ(services_.DeleteEmptyKey(kLocalMachine, vendor), kErrorDirNotEmpty);
+  ASSERT_EQ(registry_.OpenKey(kLocalMachine, vendor, kKeyAllAccess, &key), kOk);
+  EXPECT_EQ(registry_.DeleteValue(key, ""), kOk);
+  registry_.CloseKey(key);
+  EXPECT_EQ(services_.DeleteEmptyKey(kLocalMachine, vendor), kOk);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, vendor));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kTestKey));
+  EXPECT_EQ(services_.DeleteEmptyKey(kLocalMachine, vendor), ERROR_FILE_NOT_FOUND);
 }
 
 // The two entries every reset key must carry, and nothing else.
@@ -373,13 +409,16 @@ TEST_F(WinLayer, ShutdownPrivilegeCanBeEnabled) {
 
 TEST_F(WinLayer, ShellTextsForTheQuestions) {
   Win32DialogView view;
-  const std::string uninstall = view.UninstallQuestion();
-  const std::string restart = view.RestartQuestion();
-  std::printf("shell string 65: \"%s\"\nshell string 4274: \"%s\"\nrestart question: \"%s\"\n",
-              ShellString(65).c_str(), ShellString(4274).c_str(), restart.c_str());
-  EXPECT_FALSE(uninstall.empty());
-  EXPECT_FALSE(restart.empty());
-  EXPECT_EQ(restart.find("%1"), std::string::npos);
+  const std::string shell65 = ShellString(65);
+  std::printf("shell string 65: \"%s\"\nshell string 4274: \"%s\"\n", shell65.c_str(),
+              ShellString(4274).c_str());
+  // Wine has the uninstall question's text but not the restart one's.
+  EXPECT_FALSE(shell65.empty());
+  EXPECT_EQ(view.UninstallQuestion(), shell65);
+  EXPECT_TRUE(ShellString(4274).empty());
+  EXPECT_EQ(view.RestartQuestion(), "Do you want to restart your computer now?");
+  EXPECT_EQ(FormatRestartQuestion("Restart%1now?%2"), "Restart now? ");
+  EXPECT_EQ(FormatRestartQuestion("No inserts"), "No inserts");
 }
 
 TEST_F(WinLayer, ProgramsStartAndWindowsGetTheirQuit) {
@@ -388,6 +427,7 @@ TEST_F(WinLayer, ProgramsStartAndWindowsGetTheirQuit) {
 
   // A window on a thread of its own; WM_QUIT ends that thread's loop.
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   bool gotQuit = false;
   std::thread owner([&] {
     WNDCLASSA wc = {};
@@ -401,14 +441,43 @@ TEST_F(WinLayer, ProgramsStartAndWindowsGetTheirQuit) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     gotQuit = msg.message == WM_QUIT;
+    SetEvent(ended);
     DestroyWindow(w);
   });
   WaitForSingleObject(ready, 5000);
-  programs_.PostQuitTo("SweepallQuitTest", "Other title");  // no such window: nothing
-  programs_.PostQuitTo("SweepallQuitTest", "Quit me");
+  EXPECT_TRUE(programs_.PostQuitTo("SweepallQuitTest", "Other title", 5000)) << "no such window";
+  EXPECT_EQ(WaitForSingleObject(ended, 300), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "a window of another title got the quit";
+  // This program's own window: posted, never waited for.
+  const DWORD before = GetTickCount();
+  EXPECT_TRUE(programs_.PostQuitTo("SweepallQuitTest", "Quit me", 20000));
+  EXPECT_LT(GetTickCount() - before, 5000u);
   owner.join();
   EXPECT_TRUE(gotQuit);
+  CloseHandle(ended);
   CloseHandle(ready);
+}
+
+TEST_F(WinLayer, QuitWaitsUntilAnotherProgramHasEnded) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  char line[] = "notepad.exe";
+  ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process));
+  common::ScopedHandle notepad(process.hProcess);
+  CloseHandle(process.hThread);
+  WaitForInputIdle(notepad.get(), 10000);
+  HWND window = nullptr;
+  for (int i = 0; i < 100 && !window; ++i, Sleep(100)) window = FindWindowA("Notepad", nullptr);
+  ASSERT_NE(window, nullptr);
+  char title[256] = {};
+  GetWindowTextA(window, title, sizeof title);
+  std::printf("notepad's title: \"%s\"\n", title);
+  EXPECT_TRUE(programs_.PostQuitTo("Notepad", title, 20000));
+  EXPECT_EQ(WaitForSingleObject(notepad.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0))
+      << "returned before notepad had ended";
+  if (WaitForSingleObject(notepad.get(), 0) != WAIT_OBJECT_0) TerminateProcess(notepad.get(), 1);
 }
 
 }  // namespace
