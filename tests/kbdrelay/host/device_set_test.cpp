@@ -2,6 +2,7 @@
 // set, over a fake HID bus and real reader threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -375,23 +376,30 @@ TEST_F(DeviceSetTest, StoppedReadersPostNothingMoreAndReleaseTheirHandles)
     FakePort* a = readers_.port(bus_.readHandleOf("\\\\?\\a"));
     FakePort* b = readers_.port(bus_.readHandleOf("\\\\?\\b"));
     ASSERT_TRUE(a && b);
-    ASSERT_TRUE(a->waitUntilSleepingOnRead(1));
-    ASSERT_TRUE(b->waitUntilSleepingOnRead(1));
+    a->deliver(makeReport(0x1104));
+    b->deliver(makeReport(0x2204));
+    ASSERT_TRUE(a->waitUntilSleepingOnRead(2));
+    ASSERT_TRUE(b->waitUntilSleepingOnRead(2));
 
+    // Each reader's read completes just as it is asked to stop: a running
+    // reader would post that report with its next read.
+    readers_.reportAtStop = makeReport(0x3304, 0x55);
     set.stopAllReaders();
     EXPECT_EQ(readers_.running(), 0);
     EXPECT_EQ(readers_.stopsWithoutFlag(), 0);
     EXPECT_EQ(readers_.exitCodes(), (std::vector<std::uint32_t>{0, 0}));
+    EXPECT_EQ(a->readsIssued(), 2) << "a read issued after the stop";
+    EXPECT_EQ(b->readsIssued(), 2) << "a read issued after the stop";
     EXPECT_FALSE(a->readOutstanding());
     EXPECT_FALSE(b->readOutstanding());
     EXPECT_EQ(set.record(0).handle, 0u);
     EXPECT_EQ(set.record(1).handle, 0u);
     EXPECT_EQ(bus_.openHandles(), 0);
 
-    poster_.clear();
-    a->deliver(makeReport(0x104));
-    b->deliver(makeReport(0x104));
-    EXPECT_TRUE(poster_.all().empty());
+    std::vector<Posted> words = poster_.to(kHidden);
+    std::sort(words.begin(), words.end(),
+              [](const Posted& x, const Posted& y) { return x.lParam < y.lParam; });
+    EXPECT_EQ(words, (std::vector<Posted>{{kHidden, 0x501, 0, 0x1104}, {kHidden, 0x501, 0, 0x2204}}));
     EXPECT_EQ(bus_.badHandleUses, 0);
 }
 

@@ -20,6 +20,12 @@ Report makeReport(std::uint32_t low, std::uint32_t high)
     return report;
 }
 
+void PrintTo(const Posted& posted, std::ostream* out)
+{
+    *out << std::hex << "0x" << posted.window << ": 0x" << posted.message << " (" << std::dec
+         << posted.wParam << ", 0x" << std::hex << posted.lParam << std::dec << ")";
+}
+
 bool RecordingPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                            std::uint32_t lParam)
 {
@@ -259,6 +265,8 @@ void ThreadReaderHost::stop(Thread thread)
     auto* reader = reinterpret_cast<Reader*>(thread);
     if (reader->stopFlag->load() == kRun)
         ++stopsWithoutFlag_;
+    if (reportAtStop)
+        reader->port->deliver(*reportAtStop);
     reader->port->wake();
     reader->thread.join();
     reader->stopped = true;

@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +34,9 @@ struct Posted {
     std::uint32_t lParam;
     bool operator==(const Posted&) const = default;
 };
+
+// GoogleTest shows a Posted as "window: message (wParam, lParam)".
+void PrintTo(const Posted& posted, std::ostream* out);
 
 class RecordingPoster final : public MessagePoster {
 public:
@@ -121,6 +126,9 @@ public:
     void stop(Thread thread) override;
 
     bool failStarts = false;
+    // A report that completes each stopping reader's read after its stop
+    // flag was set and before it is woken, as a device may at that moment.
+    std::optional<Report> reportAtStop;
 
     // The port of the most recent reader started on a handle.
     FakePort* port(DeviceHandle handle);
