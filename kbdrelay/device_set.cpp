@@ -254,7 +254,7 @@ void DeviceSet::stopReader(std::size_t index)
         slot.stopFlag.store(kStop);
         slot.readHandle = 0;
         if (slot.thread != 0) {
-            readers_.stop(slot.thread);
+            readers_.stop(&slot.thread, 1);
             slot.thread = 0;
         }
     }
@@ -325,7 +325,7 @@ bool DeviceSet::relay(std::uint32_t wParam, std::uint32_t lParam)
     // Kept words go first, here and not only on the flush timer: a timer
     // message comes only once the queue holds no posted message, which a
     // steady stream of reports never leaves it.
-    if (flushPending() && poster_.post(appWindow_, appMessage_, wParam, lParam))
+    if (flushPending() && poster_.post(appWindow_, appMessage_, wParam, lParam) == PostResult::Posted)
         return true;
     if (pending_ == nullptr)
         pending_ = static_cast<Word*>(std::calloc(kPendingWords, sizeof(Word)));
@@ -340,7 +340,7 @@ bool DeviceSet::flushPending()
 {
     while (pendingCount_ > 0) {
         const Word& word = pending_[pendingHead_];
-        if (!poster_.post(appWindow_, appMessage_, word.wParam, word.lParam))
+        if (poster_.post(appWindow_, appMessage_, word.wParam, word.lParam) != PostResult::Posted)
             return false;
         pendingHead_ = (pendingHead_ + 1) % kPendingWords;
         --pendingCount_;

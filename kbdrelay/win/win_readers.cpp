@@ -150,7 +150,13 @@ ReaderHost::Thread WinReaderHost::start(const ReaderLaunch& launch)
     return reinterpret_cast<Thread>(context);
 }
 
-void WinReaderHost::stop(Thread thread)
+void WinReaderHost::stop(const Thread* threads, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        stopOne(threads[i]);
+}
+
+void WinReaderHost::stopOne(Thread thread)
 {
     auto* context = reinterpret_cast<ReaderContext*>(thread);
     // The stop flag is already set; the APC ends the reader's alertable wait.
@@ -176,11 +182,12 @@ void WinReaderHost::stop(Thread thread)
         std::free(context);
 }
 
-bool WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                     std::uint32_t lParam)
+PostResult WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                           std::uint32_t lParam)
 {
-    return PostMessageA(reinterpret_cast<HWND>(window), message, wParam,
-                        static_cast<LPARAM>(lParam)) != FALSE;
+    if (PostMessageA(reinterpret_cast<HWND>(window), message, wParam, static_cast<LPARAM>(lParam)))
+        return PostResult::Posted;
+    return PostResult::Refused;
 }
 
 }  // namespace kbdrelay
