@@ -390,7 +390,7 @@ TEST_F(DeviceSetTest, WordsKeptForAFullQueueAreDroppedOnceTheWindowIsGone)
     bus_.addReceiver();
     DeviceSet& set = init(Variant::Kbdrelay);
     poster_.clear();
-    poster_.failNext({true});
+    poster_.failNext({true, true});
     EXPECT_FALSE(set.relay(0, 0x1104));
     EXPECT_FALSE(set.relay(1, 0x77));
     ASSERT_EQ(set.pendingWords(), 2u);
