@@ -525,6 +525,41 @@ TEST(KbdrelaySimInit, SecondInitDriverOnTheSameThreadKeepsTheLoopOneWindowAndOne
     EXPECT_EQ(FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"), nullptr);
 }
 
+TEST(KbdrelaySimInit, InitDriverAfterTheWindowsThreadEndedMakesANewWindowAndRegistration)
+{
+    Session session("kbdrelay.dll");
+    ASSERT_TRUE(session.loaded()) << "LoadLibrary failed: " << GetLastError();
+    registrations.clear();
+    realRegister = reinterpret_cast<RegisterFn>(replaceImport(
+        session.module(), "user32.dll", "RegisterDeviceNotificationA", reinterpret_cast<void*>(countedRegister)));
+    realUnregister = reinterpret_cast<UnregisterFn>(replaceImport(
+        session.module(), "user32.dll", "UnregisterDeviceNotification", reinterpret_cast<void*>(countedUnregister)));
+    ASSERT_NE(realRegister, nullptr);
+    ASSERT_NE(realUnregister, nullptr);
+
+    // A thread that starts the library and ends: its window goes with it.
+    std::thread([&] { session.initDriver(session.app(), kAppMessage, 0xFF02); }).join();
+    ASSERT_EQ(session.collect(1, 2000).size(), 1u);
+    ASSERT_EQ(registrations.size(), 1u);
+    EXPECT_FALSE(IsWindow(registrations[0].recipient));
+
+    ASSERT_EQ(session.initDriver(session.app(), kAppMessage, 0xFF02), 1);
+    const std::vector<Message> found = session.collect(1, 2000);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].message, 0x600u) << "got " << hex(found[0].message);
+    HWND hidden = session.hidden();
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(GetWindowThreadProcessId(hidden, nullptr), GetCurrentThreadId());
+    ASSERT_EQ(registrations.size(), 2u);
+    EXPECT_EQ(registrations[1].recipient, hidden);
+    EXPECT_EQ(registrations[0].unregistered, ntFamily()) << "the registration for the gone window";
+    ASSERT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    ASSERT_EQ(send(kInput, numberedReport(33)), 1);
+    expectNumberedStream(session.collect(2, 3000), 33, 33);
+    session.unload();
+    EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
+}
+
 // Unloads the session's library on a thread of its own as soon as the
 // calling thread is held in the gate, and lets that thread go 300 ms into
 // the unload. True when FreeLibrary returned only after the release.
