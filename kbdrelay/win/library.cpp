@@ -12,6 +12,7 @@ extern "C" {
 
 #include "kbdrelay/device_set.h"
 #include "kbdrelay/kbdrelay.h"
+#include "kbdrelay/win/procedure_gate.h"
 #include "kbdrelay/win/win_hid_bus.h"
 #include "kbdrelay/win/win_readers.h"
 
@@ -36,6 +37,7 @@ struct Library {
     WinPoster poster;
     DeviceSet devices{kVariant, bus, readers, poster};
     HWND hiddenWindow = nullptr;
+    ProcedureGate gate;  // the hidden window's procedure as the system calls it
     HWND recipient = nullptr;
     std::array<std::uint8_t, kNotificationFilterSize> filter{};
     HDEVNOTIFY notification = nullptr;
@@ -105,9 +107,11 @@ void clearLeftovers()
 HWND createHiddenWindow()
 {
     clearLeftovers();
+    if (!library.gate.isOpen() && !library.gate.open(hiddenWindowProc))
+        return nullptr;
     WNDCLASSA windowClass{};
     windowClass.style = CS_PARENTDC;
-    windowClass.lpfnWndProc = hiddenWindowProc;
+    windowClass.lpfnWndProc = library.gate.entry();
     windowClass.hInstance = library.instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -130,7 +134,7 @@ HWND createHiddenWindow()
     if (window == nullptr)
         return nullptr;
     if (leftoverClass)
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hiddenWindowProc));
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(library.gate.entry()));
     ShowWindow(window, SW_HIDE);
     return window;
 }
@@ -176,6 +180,9 @@ void retireHiddenWindow(bool windowsThread)
         PostMessageA(window, WM_CLOSE, 0, 0);
     // Fails while the window, or a leftover of another thread, exists.
     UnregisterClassA(kWindowClass, library.instance);
+    // A call on the window's thread may still be on its way out through
+    // the gate when the unload runs on another thread: that gate stays.
+    library.gate.release(!windowsThread);
 }
 
 void unload(bool processEnding)
@@ -184,6 +191,11 @@ void unload(bool processEnding)
     HWND window = library.hiddenWindow;
     const bool windowsThread =
         window != nullptr && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    // From here on the window's thread runs none of the library's code: an
+    // unload on another thread waits while that thread is inside (in a
+    // scan or a relay), and no call gets in after.
+    if (!processEnding)
+        library.gate.close(!windowsThread && window != nullptr && IsWindow(window));
     library.devices.stopAllReaders();
     if (isNtFamily() && library.recipient != nullptr) {
         if (library.notification != nullptr)
