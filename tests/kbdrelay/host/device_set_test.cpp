@@ -23,7 +23,6 @@ const std::string kFeature = kReceiver + "&col03#feature";
 const std::string kConsumer = kReceiver + "&col04#consumer";
 const std::string kSecondReceiver = "\\\\?\\hid#vid_1a2b&pid_0002";
 const std::string kSecondInput = kSecondReceiver + "&col02#input";
-const std::string kSecondConsumer = kSecondReceiver + "&col04#consumer";
 
 // A device-interface broadcast as WM_DEVICECHANGE's lParam points to it.
 std::vector<std::uint8_t> broadcast(const std::string& name, std::uint32_t type = 5)
@@ -371,81 +370,45 @@ TEST_F(DeviceSetTest, ARelayPostsTheKeptWordsFirstWithoutWaitingForTheFlushTimer
                                                   {kApp, kAppMessage, 0, 0x0304}}));
 }
 
-TEST_F(DeviceSetTest, WordsForAnApplicationWindowThatIsGoneAreDroppedNotKept)
+TEST_F(DeviceSetTest, MessagesForAWindowThatIsGoneAreDroppedWithThoseKeptBefore)
 {
     bus_.addReceiver();
-    DeviceSet& set = init(Variant::Kbdrelay);
-    poster_.clear();
-    poster_.destroy(kApp);
-    EXPECT_TRUE(set.relay(0, 0x1104));
-    EXPECT_TRUE(set.relay(1, 0x77));
-    EXPECT_EQ(set.pendingWords(), 0u);
-    EXPECT_TRUE(set.flushPending());
-    EXPECT_EQ(poster_.postsToGoneWindows(), 2) << "each word tried once";
-    EXPECT_TRUE(poster_.all().empty());
-}
-
-TEST_F(DeviceSetTest, WordsKeptForAFullQueueAreDroppedOnceTheWindowIsGone)
-{
-    bus_.addReceiver();
-    DeviceSet& set = init(Variant::Kbdrelay);
+    DeviceSet& set = init(Variant::Hidrelay);
     poster_.clear();
     poster_.failNext({true, true});
     EXPECT_FALSE(set.relay(0, 0x1104));
     EXPECT_FALSE(set.relay(1, 0x77));
-    ASSERT_EQ(set.pendingWords(), 2u);
     poster_.destroy(kApp);
     EXPECT_TRUE(set.flushPending()) << "nothing left to retry";
-    EXPECT_EQ(set.pendingWords(), 0u);
     EXPECT_TRUE(set.relay(0, 0x2204));
-    EXPECT_EQ(poster_.postsToGoneWindows(), 2);
-    EXPECT_TRUE(poster_.all().empty());
+    deviceChange(kDeviceArrival, broadcast("anything"));  // 0x700, scan, 0x600
+    EXPECT_EQ(set.pendingWords(), 0u);
+    EXPECT_EQ(poster_.postsToGoneWindows(), 4) << "each tried once";
+    EXPECT_TRUE(poster_.to(kApp).empty());
 }
 
-TEST_F(DeviceSetTest, FoundRefusedByAFullQueueIsKeptAndPostedBeforeTheNextWord)
+TEST_F(DeviceSetTest, DeviceMessagesRefusedByAFullQueueAreKeptInOrderWithTheWords)
 {
     bus_.addReceiver();
     poster_.failNext({true});  // the first scan's 0x600
-    DeviceSet& set = init(Variant::Kbdrelay);
-    EXPECT_TRUE(appMessages().empty());
-    EXPECT_EQ(set.pendingWords(), 1u);
-    EXPECT_TRUE(set.relay(0, 0x1104));
-    EXPECT_EQ(poster_.to(kApp), (std::vector<Posted>{{kApp, kDeviceFound, 0, 0},
-                                                     {kApp, kAppMessage, 0, 0x1104}}));
-}
-
-TEST_F(DeviceSetTest, DeviceMessagesQueueBehindKeptWordsAndAreKeptWhenRefused)
-{
-    bus_.addReceiver();
     DeviceSet& set = init(Variant::Hidrelay);
-    poster_.clear();
+    EXPECT_EQ(set.pendingWords(), 1u);
     poster_.setFailAll(true);
     EXPECT_FALSE(set.relay(0, 0x1104));
-    // An arrival while the queue is full: 0x700, the rescan, 0x600.
-    deviceChange(kDeviceArrival, broadcast("anything"));
-    EXPECT_EQ(set.pendingWords(), 3u);
+    deviceChange(kDeviceArrival, broadcast("anything"));  // 0x700, scan, 0x600
+    EXPECT_EQ(set.pendingWords(), 4u);
     poster_.setFailAll(false);
     EXPECT_TRUE(set.flushPending());
-    // A removal's 0x700 refused on its own.
     poster_.failNext({true});
     deviceChange(kDeviceRemoveComplete, broadcast(kConsumer));
     EXPECT_EQ(set.pendingWords(), 1u);
-    EXPECT_TRUE(set.flushPending());
-    EXPECT_EQ(poster_.to(kApp), (std::vector<Posted>{{kApp, kAppMessage, 0, 0x1104},
+    EXPECT_TRUE(set.relay(0, 0x2204));
+    EXPECT_EQ(poster_.to(kApp), (std::vector<Posted>{{kApp, kDeviceFound, 0, 0},
+                                                     {kApp, kAppMessage, 0, 0x1104},
                                                      {kApp, kDeviceNotFound, 0, 0},
                                                      {kApp, kDeviceFound, 0, 0},
-                                                     {kApp, kDeviceNotFound, 0, 0}}));
-}
-
-TEST_F(DeviceSetTest, DeviceMessagesForAWindowThatIsGoneAreDropped)
-{
-    bus_.addReceiver();
-    DeviceSet& set = init(Variant::Hidrelay);
-    poster_.destroy(kApp);
-    deviceChange(kDeviceArrival, broadcast("anything"));
-    deviceChange(kDeviceRemoveComplete, broadcast(kConsumer));
-    EXPECT_EQ(set.pendingWords(), 0u);
-    EXPECT_EQ(poster_.postsToGoneWindows(), 3);
+                                                     {kApp, kDeviceNotFound, 0, 0},
+                                                     {kApp, kAppMessage, 0, 0x2204}}));
 }
 
 TEST_F(DeviceSetTest, StoppedReadersPostNothingMoreAndReleaseTheirHandles)
@@ -536,22 +499,6 @@ TEST_F(DeviceSetTest, HidrelayPostsNotFoundBeforeStoppingOnRemoval)
     EXPECT_EQ(appMessages(), std::vector<std::uint32_t>{kDeviceNotFound});
     EXPECT_EQ(readPaths(), std::vector<std::string>{kInput});
     EXPECT_EQ(set.findRecord(0xFF01, 1), feature);
-}
-
-TEST_F(DeviceSetTest, HidrelayUnpluggingOneOfTwoReceiversLeavesTheOtherReading)
-{
-    bus_.addReceiver();
-    bus_.addReceiver(kSecondReceiver);
-    init(Variant::Hidrelay);
-    ASSERT_EQ(readPaths().size(), 4u);
-    poster_.clear();
-    // Both collections of the first receiver go, one notification each.
-    deviceChange(kDeviceRemoveComplete, broadcast(kInput));
-    deviceChange(kDeviceRemoveComplete, broadcast(kConsumer));
-    EXPECT_EQ(appMessages(), (std::vector<std::uint32_t>{kDeviceNotFound, kDeviceNotFound}));
-    EXPECT_EQ(readPaths(), (std::vector<std::string>{kSecondInput, kSecondConsumer}));
-    EXPECT_EQ(bus_.openHandles(), 2);
-    EXPECT_EQ(readers_.running(), 2);
 }
 
 TEST_F(DeviceSetTest, RemovalOfACollectionWithoutAReaderChangesNothing)

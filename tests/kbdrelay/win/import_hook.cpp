@@ -36,24 +36,4 @@ void* replaceImport(HMODULE module, const char* dll, const char* function, void*
     return nullptr;
 }
 
-Gate::Gate()
-    : entered_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      released_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
-{
-}
-
-Gate::~Gate()
-{
-    CloseHandle(entered_);
-    CloseHandle(released_);
-}
-
-void Gate::pass()
-{
-    if (InterlockedExchange(&armed_, 0) == 0)
-        return;
-    SetEvent(entered_);
-    WaitForSingleObject(released_, 30000);
-}
-
 }  // namespace kbdsim_test

@@ -1,36 +1,32 @@
-// Points one import of a loaded module at a function of the test, so that a
-// test can stand between the driver library and a system call: hold the
-// library's thread inside it, or count its calls.
+// Lets a test stand between the driver library and a system call: count
+// the calls, or hold the library's thread inside one.
 #pragma once
 
 #include <windows.h>
 
 namespace kbdsim_test {
 
-// Replaces the address through which `module` calls `function` of `dll`
-// (in its import address table) with `replacement`. Returns the address it
-// called before, or null when the module does not import that function.
+// Points `module`'s import of `function` from `dll` at `replacement`;
+// returns the address it called before, or null when there is no such import.
 void* replaceImport(HMODULE module, const char* dll, const char* function, void* replacement);
 
-// A place where a thread can be held: the first thread to pass() while
-// armed signals entered() and waits until release().
-class Gate {
-public:
-    Gate();
-    ~Gate();
-    Gate(const Gate&) = delete;
-    Gate& operator=(const Gate&) = delete;
+// The first thread to pass() while armed signals waitEntered() and stays
+// until release().
+struct Gate {
+    HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE released = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    volatile LONG armed = 0;
 
-    void arm() { InterlockedExchange(&armed_, 1); }
-    void pass();
-    bool waitEntered(DWORD timeoutMs) { return WaitForSingleObject(entered_, timeoutMs) == WAIT_OBJECT_0; }
-    void release() { SetEvent(released_); }
-    bool wasReleased() const { return WaitForSingleObject(released_, 0) == WAIT_OBJECT_0; }
-
-private:
-    volatile LONG armed_ = 0;
-    HANDLE entered_;
-    HANDLE released_;
+    ~Gate() { CloseHandle(entered), CloseHandle(released); }
+    void arm() { InterlockedExchange(&armed, 1); }
+    void pass()
+    {
+        if (InterlockedExchange(&armed, 0) != 0 && SetEvent(entered))
+            WaitForSingleObject(released, 30000);
+    }
+    bool waitEntered(DWORD timeoutMs) { return WaitForSingleObject(entered, timeoutMs) == WAIT_OBJECT_0; }
+    void release() { SetEvent(released); }
+    bool wasReleased() { return WaitForSingleObject(released, 0) == WAIT_OBJECT_0; }
 };
 
 }  // namespace kbdsim_test
