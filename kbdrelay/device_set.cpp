@@ -245,27 +245,35 @@ void DeviceSet::startReader(std::size_t index)
     slot.thread = readers_.start(ReaderLaunch{&slot.stopFlag, handle, postTarget_});
 }
 
-void DeviceSet::stopReader(std::size_t index)
+void DeviceSet::stopReaders(std::size_t begin, std::size_t end)
 {
-    if (index >= count_ || records_[index].handle == 0)
-        return;
-    if (index < kReaderSlots) {
-        ReaderSlot& slot = slots_[index];
+    // Every reader is told first and then all are waited for together, so
+    // that one reader slow to stop does not hold up the others' stop.
+    std::array<ReaderHost::Thread, kReaderSlots> threads;
+    std::size_t stopping = 0;
+    for (std::size_t i = begin; i < end && i < count_ && i < kReaderSlots; ++i) {
+        if (records_[i].handle == 0)
+            continue;
+        ReaderSlot& slot = slots_[i];
         slot.stopFlag.store(kStop);
         slot.readHandle = 0;
-        if (slot.thread != 0) {
-            readers_.stop(slot.thread);
-            slot.thread = 0;
-        }
+        if (slot.thread != 0)
+            threads[stopping++] = slot.thread;
+        slot.thread = 0;
     }
-    bus_.close(records_[index].handle);
-    records_[index].handle = 0;
+    if (stopping > 0)
+        readers_.stop(threads.data(), stopping);
+    for (std::size_t i = begin; i < end && i < count_; ++i) {
+        if (records_[i].handle == 0)
+            continue;
+        bus_.close(records_[i].handle);
+        records_[i].handle = 0;
+    }
 }
 
 void DeviceSet::stopAllReaders()
 {
-    for (std::size_t i = 0; i < count_; ++i)
-        stopReader(i);
+    stopReaders(0, count_);
 }
 
 bool DeviceSet::readerRunning(std::size_t index) const
@@ -274,9 +282,32 @@ bool DeviceSet::readerRunning(std::size_t index) const
            slots_[index].thread != 0;
 }
 
-void DeviceSet::postToApp(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)
+// Everything for the application goes one way, so that a device found or
+// not found can't overtake the report words kept before it, nor be lost to
+// a full queue.
+bool DeviceSet::postToApp(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)
 {
-    poster_.post(appWindow_, message, wParam, lParam);
+    if (flushPending()) {
+        switch (poster_.post(appWindow_, message, wParam, lParam)) {
+        case PostResult::Posted:
+        case PostResult::NoWindow:  // no one left to tell
+            return true;
+        case PostResult::Refused:
+            break;
+        }
+    }
+    keep(message, wParam, lParam);
+    return false;
+}
+
+void DeviceSet::keep(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)
+{
+    if (pending_ == nullptr)
+        pending_ = static_cast<Kept*>(std::calloc(kPendingWords, sizeof(Kept)));
+    if (pending_ != nullptr && pendingCount_ < kPendingWords) {
+        pending_[(pendingHead_ + pendingCount_) % kPendingWords] = {message, wParam, lParam};
+        ++pendingCount_;
+    }
 }
 
 void DeviceSet::onDeviceChange(std::uint32_t wParam, const void* broadcast)
@@ -314,34 +345,37 @@ void DeviceSet::onRemoval(const char* name, std::size_t nameLength)
         if (index >= count_ ||
             !sameInterfaceName(name, nameLength, records_[index].devicePath))
             continue;
+        // Only this collection's reader: another receiver, or another
+        // collection of this one, goes on reporting.
         if (variant_ == Variant::Hidrelay)
             postToApp(kDeviceNotFound, 0, 0);
-        stopAllReaders();
+        stopReaders(index, index + 1);
     }
 }
 
 bool DeviceSet::relay(std::uint32_t wParam, std::uint32_t lParam)
 {
-    // Kept words go first, here and not only on the flush timer: a timer
+    // Kept messages go first, here and not only on the flush timer: a timer
     // message comes only once the queue holds no posted message, which a
     // steady stream of reports never leaves it.
-    if (flushPending() && poster_.post(appWindow_, appMessage_, wParam, lParam))
-        return true;
-    if (pending_ == nullptr)
-        pending_ = static_cast<Word*>(std::calloc(kPendingWords, sizeof(Word)));
-    if (pending_ != nullptr && pendingCount_ < kPendingWords) {
-        pending_[(pendingHead_ + pendingCount_) % kPendingWords] = {wParam, lParam};
-        ++pendingCount_;
-    }
-    return false;
+    return postToApp(appMessage_, wParam, lParam);
 }
 
 bool DeviceSet::flushPending()
 {
     while (pendingCount_ > 0) {
-        const Word& word = pending_[pendingHead_];
-        if (!poster_.post(appWindow_, appMessage_, word.wParam, word.lParam))
+        const Kept& kept = pending_[pendingHead_];
+        switch (poster_.post(appWindow_, kept.message, kept.wParam, kept.lParam)) {
+        case PostResult::Posted:
+            break;
+        case PostResult::Refused:
             return false;
+        case PostResult::NoWindow:
+            // A window that is gone will never make room.
+            pendingHead_ = 0;
+            pendingCount_ = 0;
+            return true;
+        }
         pendingHead_ = (pendingHead_ + 1) % kPendingWords;
         --pendingCount_;
     }

@@ -29,9 +29,10 @@ constexpr std::uint32_t kConsumerPage = 0x000C;
 constexpr std::size_t kMaxReaders = 10;
 constexpr std::size_t kReaderSlots = 30;
 constexpr std::size_t kFeatureReportSize = 5;
-// Report words the hidden window can keep while the application's queue is
+// Messages the hidden window can keep while the application's queue is
 // full: the readers themselves wait when the same queue refuses them, so
-// only the few words that lose a race for a freed place end up here.
+// only the few words that lose a race for a freed place end up here, and
+// the device found / not found messages of a scan.
 constexpr std::size_t kPendingWords = 4096;
 
 // WM_DEVICECHANGE events and the device-interface broadcast type.
@@ -62,11 +63,12 @@ public:
     // WM_DEVICECHANGE on the hidden window. broadcast is the message's
     // lParam (a broadcast header) and may be null.
     void onDeviceChange(std::uint32_t wParam, const void* broadcast);
-    // Message 0x501 on the hidden window: posts the words kept before, then
-    // this one. False when the application's queue refused a word: the
-    // rest are kept in order for flushPending or the next relay.
+    // Message 0x501 on the hidden window: posts the messages kept before,
+    // then this word. False when the application's queue refused one: the
+    // rest are kept in order for flushPending or the next relay. Nothing
+    // is kept for an application window that no longer exists.
     bool relay(std::uint32_t wParam, std::uint32_t lParam);
-    // Posts the kept words in order; false while some remain.
+    // Posts the kept messages in order; false while some remain.
     bool flushPending();
     std::size_t pendingWords() const { return pendingCount_; }
 
@@ -101,8 +103,10 @@ private:
     void buildRecords(const EnumList& list);
     void freeRecords();
     void startReader(std::size_t index);
-    void stopReader(std::size_t index);
-    void postToApp(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam);
+    // Stops the readers of the records in [begin, end) and closes their handles.
+    void stopReaders(std::size_t begin, std::size_t end);
+    bool postToApp(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam);
+    void keep(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam);
     void onRemoval(const char* name, std::size_t nameLength);
 
     Variant variant_;
@@ -125,14 +129,16 @@ private:
     std::array<ReaderSlot, kReaderSlots> slots_;
     WindowHandle postTarget_ = 0;
 
-    // Words the application's queue refused, oldest first (a ring). Touched
-    // only on the hidden window's thread. Allocated at the first refusal: a
-    // ring inside the object would put its 32 KB into the library's file.
-    struct Word {
+    // Messages the application's queue refused, oldest first (a ring).
+    // Touched only on the hidden window's thread. Allocated at the first
+    // refusal: a ring inside the object would put its 48 KB into the
+    // library's file.
+    struct Kept {
+        std::uint32_t message;
         std::uint32_t wParam;
         std::uint32_t lParam;
     };
-    Word* pending_ = nullptr;
+    Kept* pending_ = nullptr;
     std::size_t pendingHead_ = 0;
     std::size_t pendingCount_ = 0;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "kbdrelay/hid_record.h"
@@ -25,18 +26,24 @@ public:
     virtual ~ReaderHost() = default;
     // Starts a thread that runs runReader for the slot; 0 when it can't.
     virtual Thread start(const ReaderLaunch& launch) = 0;
-    // Called after the slot's stop flag was set: wakes the reader, returns
-    // once it has ended with no read outstanding, and releases the thread.
-    virtual void stop(Thread thread) = 0;
+    // Called after the slots' stop flags were set: wakes every reader
+    // first, then waits for them together, within one bounded time for
+    // all, and releases the threads. On return none of them runs.
+    virtual void stop(const Thread* threads, std::size_t count) = 0;
+};
+
+enum class PostResult {
+    Posted,
+    Refused,   // the receiving thread's queue is full: try again later
+    NoWindow,  // the window no longer exists
 };
 
 // Posts a window message; the library never sends.
 class MessagePoster {
 public:
     virtual ~MessagePoster() = default;
-    // False when the message could not be queued.
-    virtual bool post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                      std::uint32_t lParam) = 0;
+    virtual PostResult post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                            std::uint32_t lParam) = 0;
 };
 
 }  // namespace kbdrelay

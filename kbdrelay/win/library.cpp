@@ -12,6 +12,7 @@ extern "C" {
 
 #include "kbdrelay/device_set.h"
 #include "kbdrelay/kbdrelay.h"
+#include "kbdrelay/win/procedure_gate.h"
 #include "kbdrelay/win/win_hid_bus.h"
 #include "kbdrelay/win/win_readers.h"
 
@@ -36,12 +37,29 @@ struct Library {
     WinPoster poster;
     DeviceSet devices{kVariant, bus, readers, poster};
     HWND hiddenWindow = nullptr;
+    ProcedureGate gate;  // the hidden window's procedure as the system calls it
     HWND recipient = nullptr;
     std::array<std::uint8_t, kNotificationFilterSize> filter{};
     HDEVNOTIFY notification = nullptr;
+    bool flushTimer = false;  // set on the hidden window
 };
 
 Library library;
+
+// A message the application's queue refused is kept; a timer (which takes
+// no place in the queue) posts it once the application has made room. The
+// timer runs exactly while messages are kept.
+void followKeptMessages(HWND window)
+{
+    const bool kept = library.devices.pendingWords() > 0;
+    if (kept == library.flushTimer || window == nullptr)
+        return;
+    if (kept)
+        SetTimer(window, kFlushTimer, kFlushPeriodMs, nullptr);
+    else
+        KillTimer(window, kFlushTimer);
+    library.flushTimer = kept;
+}
 
 LRESULT CALLBACK hiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -49,6 +67,7 @@ LRESULT CALLBACK hiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DEVICECHANGE:
         library.devices.onDeviceChange(static_cast<std::uint32_t>(wParam),
                                        reinterpret_cast<const void*>(lParam));
+        followKeptMessages(window);
         return 0;
     case WM_CREATE:
         return 0;
@@ -56,15 +75,14 @@ LRESULT CALLBACK hiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         PostQuitMessage(0);
         return 0;
     case kReaderMessage:
-        // A refused word is kept; a timer (which takes no place in the
-        // queue) posts it once the application has made room.
-        if (!library.devices.relay(static_cast<std::uint32_t>(wParam),
-                                   static_cast<std::uint32_t>(lParam)))
-            SetTimer(window, kFlushTimer, kFlushPeriodMs, nullptr);
+        library.devices.relay(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+        followKeptMessages(window);
         return 0;
     case WM_TIMER:
-        if (wParam == kFlushTimer && library.devices.flushPending())
-            KillTimer(window, kFlushTimer);
+        if (wParam == kFlushTimer) {
+            library.devices.flushPending();
+            followKeptMessages(window);
+        }
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
@@ -89,9 +107,11 @@ void clearLeftovers()
 HWND createHiddenWindow()
 {
     clearLeftovers();
+    if (!library.gate.isOpen() && !library.gate.open(hiddenWindowProc))
+        return nullptr;
     WNDCLASSA windowClass{};
     windowClass.style = CS_PARENTDC;
-    windowClass.lpfnWndProc = hiddenWindowProc;
+    windowClass.lpfnWndProc = library.gate.entry();
     windowClass.hInstance = library.instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -114,22 +134,9 @@ HWND createHiddenWindow()
     if (window == nullptr)
         return nullptr;
     if (leftoverClass)
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hiddenWindowProc));
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(library.gate.entry()));
     ShowWindow(window, SW_HIDE);
     return window;
-}
-
-void registerForDeviceChanges()
-{
-    GUID hidGuid{};
-    HidD_GetHidGuid(&hidGuid);
-    std::uint8_t guidBytes[16];
-    static_assert(sizeof hidGuid == sizeof guidBytes);
-    CopyMemory(guidBytes, &hidGuid, sizeof guidBytes);
-    library.filter = notificationFilter(guidBytes);
-    library.recipient = library.hiddenWindow;
-    library.notification = RegisterDeviceNotificationA(library.recipient, library.filter.data(),
-                                                       DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 bool isNtFamily()
@@ -137,30 +144,58 @@ bool isNtFamily()
     return (GetVersion() & 0x80000000u) == 0;
 }
 
+// One registration, for the window that exists now. One made for a window
+// that went with its thread is given up (on the NT family, which alone
+// unregisters at unload too).
+void registerForDeviceChanges(HWND recipient)
+{
+    if (library.notification != nullptr && isNtFamily())
+        UnregisterDeviceNotification(library.notification);
+    GUID hidGuid{};
+    HidD_GetHidGuid(&hidGuid);
+    std::uint8_t guidBytes[16];
+    static_assert(sizeof hidGuid == sizeof guidBytes);
+    CopyMemory(guidBytes, &hidGuid, sizeof guidBytes);
+    library.filter = notificationFilter(guidBytes);
+    library.recipient = recipient;
+    library.notification = RegisterDeviceNotificationA(library.recipient, library.filter.data(),
+                                                       DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
 // After a FreeLibrary the hidden window would still call into unmapped
-// code: hand it to the default procedure (which posts no quit message) and
-// remove it where this thread owns it. Only the owning thread can destroy
-// it, so an unload on another thread asks that thread to (WM_CLOSE reaches
-// the default procedure, which destroys the window), and hands the class to
-// the default procedure too; the next load removes or reuses both.
-void retireHiddenWindow()
+// code: hand it and its class to the default procedure (which posts no
+// quit message) and remove the window where this thread owns it. Only the
+// owning thread can destroy it, so an unload on another thread asks that
+// thread to (WM_CLOSE reaches the default procedure, which destroys the
+// window); the next load removes or reuses what is left.
+void retireHiddenWindow(bool windowsThread)
 {
     HWND window = library.hiddenWindow;
     library.hiddenWindow = nullptr;
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
-        DestroyWindow(window);
-        UnregisterClassA(kWindowClass, library.instance);
-        return;
-    }
     SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (windowsThread)
+        DestroyWindow(window);
+    else
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    // Fails while the window, or a leftover of another thread, exists.
     UnregisterClassA(kWindowClass, library.instance);
+    // A call on the window's thread may still be on its way out through
+    // the gate when the unload runs on another thread: that gate stays.
+    library.gate.release(!windowsThread);
 }
 
 void unload(bool processEnding)
 {
     library.readers.setUnloading(true);
+    HWND window = library.hiddenWindow;
+    const bool windowsThread =
+        window != nullptr && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    // From here on the window's thread runs none of the library's code: an
+    // unload on another thread waits while that thread is inside (in a
+    // scan or a relay), and no call gets in after.
+    if (!processEnding)
+        library.gate.close(!windowsThread && window != nullptr && IsWindow(window));
     library.devices.stopAllReaders();
     if (isNtFamily() && library.recipient != nullptr) {
         if (library.notification != nullptr)
@@ -170,8 +205,29 @@ void unload(bool processEnding)
         library.filter.fill(0);
     }
     library.devices.release();
-    if (!processEnding && library.hiddenWindow != nullptr)
-        retireHiddenWindow();
+    if (!processEnding && window != nullptr)
+        retireHiddenWindow(windowsThread);
+}
+
+// InitDriver's window: false when the window is another thread's;
+// otherwise `hidden` is this thread's window, made now if there was none
+// (null when none could be made).
+bool windowForInit(HWND& hidden)
+{
+    hidden = library.hiddenWindow;
+    if (hidden != nullptr && IsWindow(hidden)) {
+        // The window, its registration and every scan belong to the thread
+        // that made the window: a call on another thread would scan beside
+        // it. A call again on the same thread keeps them all, and so the
+        // caller's message loop.
+        return GetWindowThreadProcessId(hidden, nullptr) == GetCurrentThreadId();
+    }
+    // The first call, or the window went with the thread that made it.
+    hidden = createHiddenWindow();
+    library.hiddenWindow = hidden;
+    library.flushTimer = false;
+    registerForDeviceChanges(hidden);
+    return true;
 }
 
 }  // namespace
@@ -194,14 +250,13 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 
 int WINAPI InitDriver(HWND window, UINT message, UINT usagePage)
 {
+    HWND hidden = nullptr;
+    if (!kbdrelay::windowForInit(hidden))
+        return 1;
     library.devices.configure(reinterpret_cast<kbdrelay::WindowHandle>(window), message, usagePage);
-    if (HWND hidden = kbdrelay::createHiddenWindow()) {
-        library.hiddenWindow = hidden;
-        library.devices.setHiddenWindow(reinterpret_cast<kbdrelay::WindowHandle>(hidden));
-    }
-    if (library.notification == nullptr)
-        kbdrelay::registerForDeviceChanges();
+    library.devices.setHiddenWindow(reinterpret_cast<kbdrelay::WindowHandle>(hidden));
     library.devices.scan();
+    kbdrelay::followKeptMessages(hidden);
     return 1;
 }
 

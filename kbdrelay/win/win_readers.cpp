@@ -12,12 +12,19 @@ namespace kbdrelay {
 
 namespace {
 
-// How long a stop waits for a reader to let go of its read and end.
-constexpr DWORD kStopTimeoutMs = 5000;
+// Together, the readers of one stop get this long to let go of their reads
+// and end, however many they are: the thread that stops them is the
+// application's GUI thread.
+constexpr DWORD kStopBudgetMs = 250;
 // A withdrawn read normally completes at once; this bounds a device that
 // never completes it.
 constexpr DWORD kCancelWaitMs = 100;
 constexpr int kCancelWaits = 50;
+
+// Where a reader thread is. Only a reader in its loop is ever ended by
+// force: before and after the loop the thread may be inside the system's
+// loader, whose lock must not die with it.
+enum ReaderState : LONG { kStarting, kInLoop, kLeaving };
 
 // Everything a reader touches lives here, on the heap, so that a read the
 // system still owns never points into a thread's stack.
@@ -32,6 +39,7 @@ struct ReaderContext {
     OVERLAPPED overlapped{};
     bool readOutstanding = false;  // only the reader thread and its APCs touch it
     bool readFailed = false;       // the last read completed with an error
+    volatile LONG state = kStarting;
 };
 
 static_assert(std::is_trivially_destructible_v<ReaderContext>);
@@ -111,17 +119,26 @@ private:
 DWORD WINAPI readerThread(void* parameter)
 {
     auto* context = static_cast<ReaderContext*>(parameter);
+    InterlockedExchange(&context->state, kInLoop);
     OverlappedPort port(*context);
     HiddenWindowSink sink(context->target);
     const DWORD exitCode = runReader(*context->stopFlag, port, sink, context->buffers);
     if (!context->readOutstanding)
         SetEvent(context->quiet);
+    InterlockedExchange(&context->state, kLeaving);
     return exitCode;
 }
 
 bool ended(HANDLE thread, DWORD timeoutMs)
 {
     return WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+}
+
+// What is left of a stop's time, counted from start.
+DWORD left(DWORD start)
+{
+    const DWORD spent = GetTickCount() - start;
+    return spent < kStopBudgetMs ? kStopBudgetMs - spent : 0;
 }
 
 }  // namespace
@@ -150,21 +167,37 @@ ReaderHost::Thread WinReaderHost::start(const ReaderLaunch& launch)
     return reinterpret_cast<Thread>(context);
 }
 
-void WinReaderHost::stop(Thread thread)
+void WinReaderHost::stop(const Thread* threads, std::size_t count)
+{
+    // The stop flags are already set; the APCs end the readers' alertable
+    // waits, all of them before any is waited for.
+    for (std::size_t i = 0; i < count; ++i)
+        QueueUserAPC(wakeReader, reinterpret_cast<ReaderContext*>(threads[i])->thread, 0);
+    const DWORD start = GetTickCount();
+    for (std::size_t i = 0; i < count; ++i)
+        finish(threads[i], start);
+}
+
+void WinReaderHost::finish(Thread thread, DWORD start)
 {
     auto* context = reinterpret_cast<ReaderContext*>(thread);
-    // The stop flag is already set; the APC ends the reader's alertable wait.
-    QueueUserAPC(wakeReader, context->thread, 0);
-
-    bool threadEnded = ended(context->thread, 0);
-    if (!threadEnded) {
-        if (unloading_) {
-            WaitForSingleObject(context->quiet, kStopTimeoutMs);
-            TerminateThread(context->thread, 0);
-        } else if (!ended(context->thread, kStopTimeoutMs)) {
-            TerminateThread(context->thread, 0);
-        }
-        threadEnded = ended(context->thread, kStopTimeoutMs);
+    bool gone = ended(context->thread, 0);
+    if (!gone && !unloading_) {
+        gone = ended(context->thread, left(start));
+        // Not yet in its loop, or already out of it: the reader needs only
+        // the loader, so it is waited for, unless an unload begins
+        // meanwhile and holds the loader itself.
+        while (!gone && context->state != kInLoop && !unloading_)
+            gone = ended(context->thread, kStopBudgetMs);
+    }
+    if (!gone && unloading_ && context->state != kStarting) {
+        // The loader lock that the unload holds keeps the reader from
+        // ending: wait only until it has let go of its read.
+        WaitForSingleObject(context->quiet, left(start));
+    }
+    if (!gone) {
+        TerminateThread(context->thread, 0);
+        gone = ended(context->thread, kStopBudgetMs);
     }
     const bool quiet =
         WaitForSingleObject(context->quiet, 0) == WAIT_OBJECT_0 || !context->readOutstanding;
@@ -172,15 +205,18 @@ void WinReaderHost::stop(Thread thread)
     CloseHandle(context->quiet);
     // A read that was never withdrawn may still complete into the buffers:
     // then they are left to the process rather than freed under it.
-    if (threadEnded && quiet)
+    if (gone && quiet)
         std::free(context);
 }
 
-bool WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                     std::uint32_t lParam)
+PostResult WinPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                           std::uint32_t lParam)
 {
-    return PostMessageA(reinterpret_cast<HWND>(window), message, wParam,
-                        static_cast<LPARAM>(lParam)) != FALSE;
+    const HWND target = reinterpret_cast<HWND>(window);
+    if (PostMessageA(target, message, wParam, static_cast<LPARAM>(lParam)))
+        return PostResult::Posted;
+    // Asked, not read from the error code, which the 9x family leaves unset.
+    return IsWindow(target) ? PostResult::Refused : PostResult::NoWindow;
 }
 
 }  // namespace kbdrelay

@@ -10,20 +10,23 @@ namespace kbdrelay {
 class WinReaderHost final : public ReaderHost {
 public:
     Thread start(const ReaderLaunch& launch) override;
-    void stop(Thread thread) override;
+    void stop(const Thread* threads, std::size_t count) override;
 
-    // Set while the library unloads: the loader lock is held, so a reader
-    // can't finish its own exit and is ended once its read is withdrawn.
+    // Set while the library unloads: the unloading thread holds the loader
+    // lock, so a reader can't finish its own exit and is ended once its
+    // read is withdrawn. Read also by the window's thread, which may be
+    // stopping readers when an unload on another thread begins.
     void setUnloading(bool unloading) { unloading_ = unloading; }
 
 private:
-    bool unloading_ = false;
+    void finish(Thread thread, DWORD start);
+    std::atomic<bool> unloading_{false};
 };
 
 class WinPoster final : public MessagePoster {
 public:
-    bool post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-              std::uint32_t lParam) override;
+    PostResult post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                    std::uint32_t lParam) override;
 };
 
 }  // namespace kbdrelay

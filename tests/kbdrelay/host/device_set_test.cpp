@@ -2,6 +2,7 @@
 // set, over a fake HID bus and real reader threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -20,6 +21,8 @@ const std::string kReceiver = "\\\\?\\hid#vid_1a2b&pid_0001";
 const std::string kInput = kReceiver + "&col02#input";
 const std::string kFeature = kReceiver + "&col03#feature";
 const std::string kConsumer = kReceiver + "&col04#consumer";
+const std::string kSecondReceiver = "\\\\?\\hid#vid_1a2b&pid_0002";
+const std::string kSecondInput = kSecondReceiver + "&col02#input";
 
 // A device-interface broadcast as WM_DEVICECHANGE's lParam points to it.
 std::vector<std::uint8_t> broadcast(const std::string& name, std::uint32_t type = 5)
@@ -367,6 +370,47 @@ TEST_F(DeviceSetTest, ARelayPostsTheKeptWordsFirstWithoutWaitingForTheFlushTimer
                                                   {kApp, kAppMessage, 0, 0x0304}}));
 }
 
+TEST_F(DeviceSetTest, MessagesForAWindowThatIsGoneAreDroppedWithThoseKeptBefore)
+{
+    bus_.addReceiver();
+    DeviceSet& set = init(Variant::Hidrelay);
+    poster_.clear();
+    poster_.failNext({true, true});
+    EXPECT_FALSE(set.relay(0, 0x1104));
+    EXPECT_FALSE(set.relay(1, 0x77));
+    poster_.destroy(kApp);
+    EXPECT_TRUE(set.flushPending()) << "nothing left to retry";
+    EXPECT_TRUE(set.relay(0, 0x2204));
+    deviceChange(kDeviceArrival, broadcast("anything"));  // 0x700, scan, 0x600
+    EXPECT_EQ(set.pendingWords(), 0u);
+    EXPECT_EQ(poster_.postsToGoneWindows(), 4) << "each tried once";
+    EXPECT_TRUE(poster_.to(kApp).empty());
+}
+
+TEST_F(DeviceSetTest, DeviceMessagesRefusedByAFullQueueAreKeptInOrderWithTheWords)
+{
+    bus_.addReceiver();
+    poster_.failNext({true});  // the first scan's 0x600
+    DeviceSet& set = init(Variant::Hidrelay);
+    EXPECT_EQ(set.pendingWords(), 1u);
+    poster_.setFailAll(true);
+    EXPECT_FALSE(set.relay(0, 0x1104));
+    deviceChange(kDeviceArrival, broadcast("anything"));  // 0x700, scan, 0x600
+    EXPECT_EQ(set.pendingWords(), 4u);
+    poster_.setFailAll(false);
+    EXPECT_TRUE(set.flushPending());
+    poster_.failNext({true});
+    deviceChange(kDeviceRemoveComplete, broadcast(kConsumer));
+    EXPECT_EQ(set.pendingWords(), 1u);
+    EXPECT_TRUE(set.relay(0, 0x2204));
+    EXPECT_EQ(poster_.to(kApp), (std::vector<Posted>{{kApp, kDeviceFound, 0, 0},
+                                                     {kApp, kAppMessage, 0, 0x1104},
+                                                     {kApp, kDeviceNotFound, 0, 0},
+                                                     {kApp, kDeviceFound, 0, 0},
+                                                     {kApp, kDeviceNotFound, 0, 0},
+                                                     {kApp, kAppMessage, 0, 0x2204}}));
+}
+
 TEST_F(DeviceSetTest, StoppedReadersPostNothingMoreAndReleaseTheirHandles)
 {
     bus_.add("\\\\?\\a", 0xFF02, 1);
@@ -375,23 +419,30 @@ TEST_F(DeviceSetTest, StoppedReadersPostNothingMoreAndReleaseTheirHandles)
     FakePort* a = readers_.port(bus_.readHandleOf("\\\\?\\a"));
     FakePort* b = readers_.port(bus_.readHandleOf("\\\\?\\b"));
     ASSERT_TRUE(a && b);
-    ASSERT_TRUE(a->waitUntilSleepingOnRead(1));
-    ASSERT_TRUE(b->waitUntilSleepingOnRead(1));
+    a->deliver(makeReport(0x1104));
+    b->deliver(makeReport(0x2204));
+    ASSERT_TRUE(a->waitUntilSleepingOnRead(2));
+    ASSERT_TRUE(b->waitUntilSleepingOnRead(2));
 
+    // Each reader's read completes just as it is asked to stop: a running
+    // reader would post that report with its next read.
+    readers_.reportAtStop = makeReport(0x3304, 0x55);
     set.stopAllReaders();
     EXPECT_EQ(readers_.running(), 0);
     EXPECT_EQ(readers_.stopsWithoutFlag(), 0);
     EXPECT_EQ(readers_.exitCodes(), (std::vector<std::uint32_t>{0, 0}));
+    EXPECT_EQ(a->readsIssued(), 2) << "a read issued after the stop";
+    EXPECT_EQ(b->readsIssued(), 2) << "a read issued after the stop";
     EXPECT_FALSE(a->readOutstanding());
     EXPECT_FALSE(b->readOutstanding());
     EXPECT_EQ(set.record(0).handle, 0u);
     EXPECT_EQ(set.record(1).handle, 0u);
     EXPECT_EQ(bus_.openHandles(), 0);
 
-    poster_.clear();
-    a->deliver(makeReport(0x104));
-    b->deliver(makeReport(0x104));
-    EXPECT_TRUE(poster_.all().empty());
+    std::vector<Posted> words = poster_.to(kHidden);
+    std::sort(words.begin(), words.end(),
+              [](const Posted& x, const Posted& y) { return x.lParam < y.lParam; });
+    EXPECT_EQ(words, (std::vector<Posted>{{kHidden, 0x501, 0, 0x1104}, {kHidden, 0x501, 0, 0x2204}}));
     EXPECT_EQ(bus_.badHandleUses, 0);
 }
 
@@ -412,30 +463,42 @@ TEST_F(DeviceSetTest, ReaderWhoseDeviceWentAwayEndsAndStopStillClosesItsHandle)
 
 // --- Device changes ---------------------------------------------------------
 
-TEST_F(DeviceSetTest, RemovalOfAStartedCollectionStopsAllReadersWithoutARescan)
+TEST_F(DeviceSetTest, RemovalOfAStartedCollectionStopsOnlyItsReaderWithoutARescan)
 {
     bus_.addReceiver();
-    bus_.addReceiver("\\\\?\\hid#vid_1a2b&pid_0002");
-    init(Variant::Kbdrelay);
+    bus_.addReceiver(kSecondReceiver);
+    DeviceSet& set = init(Variant::Kbdrelay);
     ASSERT_EQ(readPaths().size(), 2u);
+    const HidDeviceRecord* second = &set.record(5);
 
     poster_.clear();
     deviceChange(kDeviceRemoveComplete, broadcast(upper(kInput)));
-    EXPECT_TRUE(readPaths().empty());
-    EXPECT_EQ(readers_.running(), 0);
-    EXPECT_EQ(bus_.openHandles(), 0);
+    EXPECT_EQ(readPaths(), std::vector<std::string>{kSecondInput});
+    EXPECT_EQ(set.record(1).handle, 0u);
+    EXPECT_EQ(readers_.running(), 1);
+    EXPECT_EQ(bus_.openHandles(), 1);
     EXPECT_EQ(bus_.enumerationsBegun, 1);
+    EXPECT_EQ(&set.record(5), second) << "records stay until the next scan";
     EXPECT_TRUE(poster_.all().empty());
+
+    // The receiver still present keeps reporting.
+    FakePort* port = readers_.port(bus_.readHandleOf(kSecondInput));
+    ASSERT_NE(port, nullptr);
+    port->deliver(makeReport(0x1104));
+    ASSERT_TRUE(port->waitUntilSleepingOnRead(2));
+    EXPECT_EQ(poster_.all(), (std::vector<Posted>{{kHidden, 0x501, 0, 0x1104}}));
 }
 
 TEST_F(DeviceSetTest, HidrelayPostsNotFoundBeforeStoppingOnRemoval)
 {
     bus_.addReceiver();
-    init(Variant::Hidrelay);
+    DeviceSet& set = init(Variant::Hidrelay);
+    const HidDeviceRecord* feature = set.findRecord(0xFF01, 1);
     poster_.clear();
     deviceChange(kDeviceRemoveComplete, broadcast(kConsumer));
     EXPECT_EQ(appMessages(), std::vector<std::uint32_t>{kDeviceNotFound});
-    EXPECT_TRUE(readPaths().empty());
+    EXPECT_EQ(readPaths(), std::vector<std::string>{kInput});
+    EXPECT_EQ(set.findRecord(0xFF01, 1), feature);
 }
 
 TEST_F(DeviceSetTest, RemovalOfACollectionWithoutAReaderChangesNothing)
@@ -530,12 +593,28 @@ TEST_F(DeviceSetTest, OtherEventsDeviceTypesAndMissingBroadcastsAreIgnored)
     EXPECT_EQ(readPaths().size(), 2u);
 }
 
+TEST_F(DeviceSetTest, ARescanWakesAllItsReadersBeforeWaitingForAny)
+{
+    for (int i = 0; i < 3; ++i)
+        bus_.add("\\\\?\\vendor" + std::to_string(i), 0xFF02, 1);
+    DeviceSet& set = init(Variant::Kbdrelay);
+    ASSERT_EQ(readPaths().size(), 3u);
+    deviceChange(kDeviceArrival, broadcast("anything"));
+    EXPECT_EQ(readers_.stopBatches(), std::vector<std::size_t>{3});
+    deviceChange(kDeviceRemoveComplete, broadcast("\\\\?\\vendor1"));
+    set.stopAllReaders();
+    EXPECT_EQ(readers_.stopBatches(), (std::vector<std::size_t>{3, 1, 2}));
+    EXPECT_EQ(readers_.stopsWithoutFlag(), 0);
+    EXPECT_EQ(readers_.running(), 0);
+    EXPECT_EQ(bus_.openHandles(), 0);
+}
+
 // --- Feature reports and lookups --------------------------------------------
 
 TEST_F(DeviceSetTest, FeatureReportGoesToEveryMatchingCollectionInOrderAsExactlyFiveBytes)
 {
     bus_.addReceiver();
-    bus_.addReceiver("\\\\?\\hid#vid_1a2b&pid_0002");
+    bus_.addReceiver(kSecondReceiver);
     DeviceSet& set = init(Variant::Kbdrelay);
     const std::uint8_t report[8] = {3, 4, 0, 0, 9, 0xEE, 0xEE, 0xEE};
     set.setFeatures(0xFF01, 1, report);

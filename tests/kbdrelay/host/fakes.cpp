@@ -20,10 +20,20 @@ Report makeReport(std::uint32_t low, std::uint32_t high)
     return report;
 }
 
-bool RecordingPoster::post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                           std::uint32_t lParam)
+void PrintTo(const Posted& posted, std::ostream* out)
+{
+    *out << std::hex << "0x" << posted.window << ": 0x" << posted.message << " (" << std::dec
+         << posted.wParam << ", 0x" << std::hex << posted.lParam << std::dec << ")";
+}
+
+PostResult RecordingPoster::post(WindowHandle window, std::uint32_t message,
+                                 std::uint32_t wParam, std::uint32_t lParam)
 {
     std::lock_guard lock(mutex_);
+    if (std::find(gone_.begin(), gone_.end(), window) != gone_.end()) {
+        ++postsToGone_;
+        return PostResult::NoWindow;
+    }
     bool fail = failAll_;
     if (!pattern_.empty()) {
         fail = pattern_.front();
@@ -31,10 +41,22 @@ bool RecordingPoster::post(WindowHandle window, std::uint32_t message, std::uint
     }
     if (fail) {
         ++failures_;
-        return false;
+        return PostResult::Refused;
     }
     posted_.push_back({window, message, wParam, lParam});
-    return true;
+    return PostResult::Posted;
+}
+
+void RecordingPoster::destroy(WindowHandle window)
+{
+    std::lock_guard lock(mutex_);
+    gone_.push_back(window);
+}
+
+int RecordingPoster::postsToGoneWindows() const
+{
+    std::lock_guard lock(mutex_);
+    return postsToGone_;
 }
 
 void RecordingPoster::failNext(std::deque<bool> pattern)
@@ -220,7 +242,7 @@ int FakePort::overlappingReads() const
 
 bool PosterSink::post(std::uint32_t wParam, std::uint32_t lParam)
 {
-    return poster_.post(target_, 0x501, wParam, lParam);
+    return poster_.post(target_, 0x501, wParam, lParam) == PostResult::Posted;
 }
 
 ThreadReaderHost::~ThreadReaderHost()
@@ -254,14 +276,22 @@ ReaderHost::Thread ThreadReaderHost::start(const ReaderLaunch& launch)
     return reinterpret_cast<Thread>(raw);
 }
 
-void ThreadReaderHost::stop(Thread thread)
+void ThreadReaderHost::stop(const Thread* threads, std::size_t count)
 {
-    auto* reader = reinterpret_cast<Reader*>(thread);
-    if (reader->stopFlag->load() == kRun)
-        ++stopsWithoutFlag_;
-    reader->port->wake();
-    reader->thread.join();
-    reader->stopped = true;
+    stopBatches_.push_back(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* reader = reinterpret_cast<Reader*>(threads[i]);
+        if (reader->stopFlag->load() == kRun)
+            ++stopsWithoutFlag_;
+        if (reportAtStop)
+            reader->port->deliver(*reportAtStop);
+        reader->port->wake();
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* reader = reinterpret_cast<Reader*>(threads[i]);
+        reader->thread.join();
+        reader->stopped = true;
+    }
 }
 
 FakePort* ThreadReaderHost::port(DeviceHandle handle)

@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,10 +35,13 @@ struct Posted {
     bool operator==(const Posted&) const = default;
 };
 
+// GoogleTest shows a Posted as "window: message (wParam, lParam)".
+void PrintTo(const Posted& posted, std::ostream* out);
+
 class RecordingPoster final : public MessagePoster {
 public:
-    bool post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-              std::uint32_t lParam) override;
+    PostResult post(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                    std::uint32_t lParam) override;
     std::vector<Posted> all() const;
     std::vector<Posted> to(WindowHandle window) const;
     void clear();
@@ -45,6 +50,9 @@ public:
     void failNext(std::deque<bool> pattern);
     void setFailAll(bool fail);
     int failures() const;
+    // The window is destroyed: posts to it fail for good.
+    void destroy(WindowHandle window);
+    int postsToGoneWindows() const;
 
 private:
     mutable std::mutex mutex_;
@@ -52,6 +60,8 @@ private:
     std::deque<bool> pattern_;
     bool failAll_ = false;
     int failures_ = 0;
+    std::vector<WindowHandle> gone_;
+    int postsToGone_ = 0;
 };
 
 // One open collection as its reader sees it. Reports delivered while no read
@@ -118,9 +128,12 @@ public:
     ~ThreadReaderHost() override;
 
     Thread start(const ReaderLaunch& launch) override;
-    void stop(Thread thread) override;
+    void stop(const Thread* threads, std::size_t count) override;
 
     bool failStarts = false;
+    // A report that completes each stopping reader's read after its stop
+    // flag was set and before it is woken, as a device may at that moment.
+    std::optional<Report> reportAtStop;
 
     // The port of the most recent reader started on a handle.
     FakePort* port(DeviceHandle handle);
@@ -128,6 +141,8 @@ public:
     int started() const;
     std::vector<std::uint32_t> exitCodes() const;
     int stopsWithoutFlag() const { return stopsWithoutFlag_; }
+    // How many readers each call of stop was given.
+    std::vector<std::size_t> stopBatches() const { return stopBatches_; }
 
 private:
     struct Reader {
@@ -146,6 +161,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Reader>> readers_;
     int stopsWithoutFlag_ = 0;
+    std::vector<std::size_t> stopBatches_;
 };
 
 struct FakeInterface {

@@ -126,8 +126,23 @@ TEST_F(ReaderLoop, StopDuringTheWaitWithdrawsTheReadBeforeTheReaderEnds)
     EXPECT_EQ(exitCode_, 0u);
     EXPECT_EQ(port_.cancels(), 1);
     EXPECT_FALSE(port_.readOutstanding());
+    EXPECT_EQ(port_.readsIssued(), 2);
+    EXPECT_EQ(words(), (std::vector<Word>{{0, 0x104}}));
+}
 
-    port_.deliver(makeReport(0x204));
+TEST_F(ReaderLoop, ReportThatCompletesAsTheStopIsRequestedIsNotPosted)
+{
+    start();
+    port_.deliver(makeReport(0x104));
+    ASSERT_TRUE(port_.waitUntilSleepingOnRead(2));
+    // The read completes after the flag is set and before the reader wakes.
+    stopFlag_ = kStop;
+    port_.deliver(makeReport(0x204, 0x66));
+    port_.wake();
+    thread_.join();
+    EXPECT_EQ(exitCode_, 0u);
+    EXPECT_EQ(port_.readsIssued(), 2) << "a read issued after the stop";
+    EXPECT_EQ(port_.cancels(), 0) << "no read was outstanding";
     EXPECT_EQ(words(), (std::vector<Word>{{0, 0x104}}));
 }
 

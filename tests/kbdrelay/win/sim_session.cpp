@@ -71,10 +71,19 @@ Fn procedure(HMODULE module, const char* name)
 
 }  // namespace
 
+namespace {
+
+HWND createAppWindow()
+{
+    return CreateWindowExA(0, "STATIC", "kbdsim application", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
 Session::Session(const char* dllName)
 {
-    app_ = CreateWindowExA(0, "STATIC", "kbdsim application", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    app_ = createAppWindow();
     const std::string path = binFolder() + "\\kbdsim\\" + dllName;
     module_ = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (module_ == nullptr)
@@ -91,6 +100,13 @@ Session::~Session()
     unload();
     if (app_ != nullptr)
         DestroyWindow(app_);
+}
+
+HWND Session::replaceAppWindow()
+{
+    DestroyWindow(app_);
+    app_ = createAppWindow();
+    return app_;
 }
 
 void Session::unload()

@@ -43,7 +43,11 @@ public:
     ~Session();
 
     bool loaded() const { return module_ != nullptr; }
+    HMODULE module() const { return module_; }
     HWND app() const { return app_; }
+    // Destroys the application window and makes a new one; the library
+    // goes on posting to the old one until InitDriver names the new one.
+    HWND replaceAppWindow();
     HWND hidden() const { return FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"); }
     void unload();
     // FreeLibrary on a thread of its own, as when a program unloads the

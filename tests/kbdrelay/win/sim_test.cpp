@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
 #include <thread>
 
+#include "tests/kbdrelay/win/import_hook.h"
 #include "tests/kbdrelay/win/sim_session.h"
 
 namespace kbdsim_test {
@@ -46,10 +50,22 @@ void startNotificationThread()
     DestroyWindow(window);
 }
 
+// A crash ends the run at once with its address, instead of waiting for
+// a debugger that never comes.
+LONG WINAPI reportCrash(EXCEPTION_POINTERS* exception)
+{
+    std::printf("crash: exception 0x%08lX at %p\n", exception->ExceptionRecord->ExceptionCode,
+                exception->ExceptionRecord->ExceptionAddress);
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 class SimEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
+        SetUnhandledExceptionFilter(reportCrash);
         prepareSimulation(featureLogPath());
         startNotificationThread();
         receiver = new kbdsim::Receiver({kInput, kFeature, kConsumer});
@@ -316,6 +332,28 @@ TEST_F(KbdrelaySim, UnloadEndsTheReaderAndRemovesTheHiddenWindow)
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "unload posted WM_QUIT";
 }
 
+TEST_F(KbdrelaySim, ReportsForAnApplicationWindowThatIsGoneAreDroppedAndNotRetried)
+{
+    HWND hidden = session_->hidden();
+    session_->replaceAppWindow();
+    ASSERT_EQ(send(kInput, numberedReport(41)), 1);
+    EXPECT_TRUE(session_->collect(1, 300).empty());
+    // Nothing is kept for a window that is gone, so no flush timer runs.
+    Sleep(50);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, hidden, WM_TIMER, WM_TIMER, PM_NOREMOVE))
+        << "the hidden window still retries the words";
+
+    // Once InitDriver names a new window, only later reports reach it.
+    ASSERT_EQ(session_->initDriver(session_->app(), kAppMessage, 0xFF02), 1);
+    const std::vector<Message> found = session_->collect(1, 2000);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].message, 0x600u) << "got " << hex(found[0].message);
+    ASSERT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    ASSERT_EQ(send(kInput, numberedReport(42)), 1);
+    expectNumberedStream(session_->collect(2, 3000), 42, 42);
+}
+
 // Loads kbdrelay.dll, starts it and checks that a report gets through.
 std::unique_ptr<Session> startedSession(std::uint32_t report)
 {
@@ -359,6 +397,255 @@ TEST(KbdrelaySimUnload, UnloadOnAnotherThreadLeavesALaterLoadWorking)
     session.reset();
     EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
     EXPECT_EQ(FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"), nullptr);
+}
+
+// --- The library's calls into the system, counted or held by the test ---
+
+Gate* heldGate = nullptr;
+using PostMessageFn = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+PostMessageFn realPostMessage = nullptr;
+using GetClassDevsFn = void*(WINAPI*)(const GUID*, PCSTR, HWND, DWORD);  // gives an HDEVINFO
+GetClassDevsFn realGetClassDevs = nullptr;
+
+BOOL WINAPI heldPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kAppMessage)  // a relayed word, not a reader's 0x501
+        heldGate->pass();
+    return realPostMessage(window, message, wParam, lParam);
+}
+
+void* WINAPI heldGetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags)
+{
+    heldGate->pass();
+    return realGetClassDevs(guid, enumerator, parent, flags);
+}
+
+struct Registration {
+    HWND recipient;
+    HDEVNOTIFY handle;
+    bool unregistered;
+};
+std::vector<Registration> registrations;
+using RegisterFn = HDEVNOTIFY(WINAPI*)(HANDLE, LPVOID, DWORD);
+using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
+RegisterFn realRegister = nullptr;
+UnregisterFn realUnregister = nullptr;
+
+HDEVNOTIFY WINAPI countedRegister(HANDLE recipient, LPVOID filter, DWORD flags)
+{
+    registrations.push_back({static_cast<HWND>(recipient), realRegister(recipient, filter, flags), false});
+    return registrations.back().handle;
+}
+
+BOOL WINAPI countedUnregister(HDEVNOTIFY handle)
+{
+    for (Registration& r : registrations)
+        r.unregistered = r.unregistered || r.handle == handle;
+    return realUnregister(handle);
+}
+
+TEST(KbdrelaySimInit, InitDriverAgainKeepsTheLoopTheWindowAndOneRegistration)
+{
+    Session session("kbdrelay.dll");
+    ASSERT_TRUE(session.loaded()) << "LoadLibrary failed: " << GetLastError();
+    registrations.clear();
+    realRegister = reinterpret_cast<RegisterFn>(replaceImport(
+        session.module(), "user32.dll", "RegisterDeviceNotificationA", reinterpret_cast<void*>(countedRegister)));
+    realUnregister = reinterpret_cast<UnregisterFn>(replaceImport(
+        session.module(), "user32.dll", "UnregisterDeviceNotification", reinterpret_cast<void*>(countedUnregister)));
+    ASSERT_TRUE(realRegister != nullptr && realUnregister != nullptr);
+    const bool nt = (GetVersion() & 0x80000000u) == 0;  // only the NT family unregisters
+
+    // Started on a thread that then ends: its window goes with it.
+    std::thread([&] { session.initDriver(session.app(), kAppMessage, 0xFF02); }).join();
+    ASSERT_EQ(session.collect(1, 2000).size(), 1u);
+    HWND hidden = nullptr;
+    for (std::uint32_t call = 0; call < 2; ++call) {
+        SCOPED_TRACE(call == 0 ? "first call on this thread" : "second call on this thread");
+        ASSERT_EQ(session.initDriver(session.app(), kAppMessage, 0xFF02), 1);
+        MSG msg;
+        EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the message loop was ended";
+        const std::vector<Message> found = session.collect(1, 2000);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].message, 0x600u) << "got " << hex(found[0].message);
+        if (call == 0)
+            hidden = session.hidden();
+        EXPECT_EQ(session.hidden(), hidden);
+        EXPECT_EQ(GetWindowThreadProcessId(hidden, nullptr), GetCurrentThreadId());
+        ASSERT_EQ(registrations.size(), 2u);
+        EXPECT_EQ(registrations[0].unregistered, nt) << "the registration for the window that went";
+        EXPECT_EQ(registrations[1].recipient, hidden);
+        EXPECT_FALSE(registrations[1].unregistered);
+        ASSERT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+        ASSERT_EQ(send(kInput, numberedReport(31 + call)), 1);
+        expectNumberedStream(session.collect(2, 3000), 31 + call, 31 + call);
+    }
+    // From another thread, while this thread's window lives: nothing changes.
+    std::thread([&] { session.initDriver(session.app(), kAppMessage, 0xFF02); }).join();
+    EXPECT_TRUE(session.collect(1, 300).empty()) << "another thread scanned";
+    EXPECT_EQ(session.hidden(), hidden);
+    EXPECT_EQ(registrations.size(), 2u);
+    session.unload();
+    EXPECT_EQ(registrations[1].unregistered, nt);
+    EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
+}
+
+// Unloads the library on a thread of its own once `busy` has brought this
+// thread into the library and the gate holds it there, and lets it go
+// 300 ms into the unload. True when FreeLibrary returned only after that.
+template <typename Busy>
+bool unloadWhileBusy(Session& session, Busy busy)
+{
+    Gate gate;
+    heldGate = &gate;
+    gate.arm();
+    bool releasedFirst = false;
+    std::thread unloader([&] {
+        if (!gate.waitEntered(10000)) {
+            gate.release();
+            return;
+        }
+        // Running before the unload: a thread that started during it would
+        // wait for the loader.
+        HANDLE running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread releaser([&] {
+            SetEvent(running);
+            Sleep(300);
+            gate.release();
+        });
+        WaitForSingleObject(running, INFINITE);
+        session.unload();
+        releasedFirst = gate.wasReleased();
+        releaser.join();
+        CloseHandle(running);
+    });
+    busy();
+    unloader.join();
+    return releasedFirst;
+}
+
+TEST(KbdrelaySimUnload, UnloadOnAnotherThreadWaitsForTheOwnerBusyInARelayOrAScan)
+{
+    for (const bool scan : {false, true}) {
+        SCOPED_TRACE(scan ? "held in a scan" : "held in a relay");
+        std::unique_ptr<Session> session = startedSession(21);
+        ASSERT_FALSE(HasFatalFailure());
+        const int baselineThreads = threadsInProcess() - 1;  // less the reader
+        bool releasedFirst = false;
+        if (scan) {
+            realGetClassDevs = reinterpret_cast<GetClassDevsFn>(replaceImport(
+                session->module(), "setupapi.dll", "SetupDiGetClassDevsA", reinterpret_cast<void*>(heldGetClassDevs)));
+            ASSERT_NE(realGetClassDevs, nullptr);
+            // An arrival: this thread stops the reader and scans again.
+            releasedFirst = unloadWhileBusy(*session, [&] { session->deviceChange(kArrival, "\\\\?\\hid#x"); });
+        } else {
+            realPostMessage = reinterpret_cast<PostMessageFn>(replaceImport(
+                session->module(), "user32.dll", "PostMessageA", reinterpret_cast<void*>(heldPostMessage)));
+            ASSERT_NE(realPostMessage, nullptr);
+            ASSERT_EQ(send(kInput, numberedReport(22)), 1);
+            std::vector<Message> seen;
+            releasedFirst = unloadWhileBusy(*session, [&] { seen = session->collect(1, 5000); });
+            ASSERT_EQ(seen.size(), 1u);
+            EXPECT_EQ(std::uint32_t(seen[0].lParam), 22u << 8 | 4) << "the word held in its relay";
+        }
+        EXPECT_TRUE(releasedFirst) << "FreeLibrary returned while this thread was inside the library";
+        session->collect(2, 300);
+        EXPECT_EQ(FindWindowA("USBHIDClass", "HIDRELAYKEYMSG"), nullptr) << "hidden window left behind";
+        MSG msg;
+        EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "unload posted WM_QUIT";
+        EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000)) << "input still open after unload";
+        EXPECT_EQ(threadsInProcess(), baselineThreads);
+    }
+    startedSession(23);
+}
+
+// KBDSIM_DEVICES for one test: the collections the simulated system shows.
+class DeviceList {
+public:
+    explicit DeviceList(const char* devices) { set(devices); }
+    ~DeviceList() { SetEnvironmentVariableA("KBDSIM_DEVICES", nullptr); }
+    void set(const char* devices) { SetEnvironmentVariableA("KBDSIM_DEVICES", devices); }
+};
+
+int sendTo(kbdsim::Receiver& to, const char* name, std::uint32_t report)
+{
+    const std::vector<std::uint8_t> bytes = numberedReport(report);
+    return to.send(name, bytes.data(), bytes.size());
+}
+
+TEST(KbdrelaySimTwoReceivers, UnpluggingOneLeavesTheOtherReporting)
+{
+    auto second = std::make_unique<kbdsim::Receiver>(std::vector<std::string>{"kbdsim-input2"});
+    DeviceList devices("kbdsim-input,FF02,1;kbdsim-feature,FF01,1;kbdsim-input2,FF02,1");
+    Session session("kbdrelay.dll");
+    ASSERT_TRUE(session.loaded()) << "LoadLibrary failed: " << GetLastError();
+    ASSERT_EQ(session.initDriver(session.app(), kAppMessage, 0xFF02), 1);
+    ASSERT_EQ(session.collect(1, 2000).size(), 1u);
+    ASSERT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    ASSERT_TRUE(second->waitForClients("kbdsim-input2", 1, 2000));
+    ASSERT_EQ(sendTo(*second, "kbdsim-input2", 51), 1);
+    expectNumberedStream(session.collect(2, 3000), 51, 51);
+
+    // Pulled out: the collection leaves the system, its reads fail, and
+    // the removal is announced.
+    devices.set("kbdsim-input,FF02,1;kbdsim-feature,FF01,1");
+    second.reset();
+    session.deviceChange(kRemoveComplete, "\\\\.\\pipe\\kbdsim-input2");
+    EXPECT_TRUE(session.collect(1, 300).empty());
+    EXPECT_EQ(receiver->clients(kInput), 1) << "the first receiver's reader was stopped";
+    ASSERT_EQ(send(kInput, numberedReport(52)), 1);
+    expectNumberedStream(session.collect(2, 3000), 52, 52);
+}
+
+std::vector<DWORD> threadIds()
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ids.push_back(entry.th32ThreadID);
+    }
+    CloseHandle(snapshot);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+TEST(KbdrelaySimStop, ReadersThatDoNotStopHoldUpARescanForAMomentOnly)
+{
+    kbdsim::Receiver more({"kbdsim-input2", "kbdsim-input3"});
+    DeviceList devices("kbdsim-input,FF02,1;kbdsim-input2,FF02,1;kbdsim-input3,FF02,1");
+    Session session("kbdrelay.dll");
+    ASSERT_TRUE(session.loaded()) << "LoadLibrary failed: " << GetLastError();
+    const std::vector<DWORD> before = threadIds();
+    ASSERT_EQ(session.initDriver(session.app(), kAppMessage, 0xFF02), 1);
+    ASSERT_EQ(session.collect(1, 2000).size(), 1u);
+    ASSERT_TRUE(receiver->waitForClients(kInput, 1, 2000));
+    ASSERT_TRUE(more.waitForClients("kbdsim-input2", 1, 2000) && more.waitForClients("kbdsim-input3", 1, 2000));
+    const std::vector<DWORD> after = threadIds();
+    std::vector<DWORD> readers;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(readers));
+    ASSERT_EQ(readers.size(), 3u);
+
+    // Readers that no longer run never answer the stop.
+    std::vector<HANDLE> stuck;
+    for (DWORD id : readers) {
+        stuck.push_back(OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, id));
+        ASSERT_NE(SuspendThread(stuck.back()), DWORD(-1));
+    }
+    const DWORD start = GetTickCount();
+    session.deviceChange(kArrival, "\\\\?\\hid#anything");
+    const DWORD took = GetTickCount() - start;
+    EXPECT_LT(took, 2000u) << "the rescan waited " << took << " ms for three stuck readers";
+    for (HANDLE thread : stuck) {
+        EXPECT_EQ(WaitForSingleObject(thread, 2000), WAIT_OBJECT_0) << "a stuck reader was left running";
+        CloseHandle(thread);
+    }
+    EXPECT_EQ(threadsInProcess(), int(before.size()) + 3);
+    EXPECT_EQ(session.collect(1, 2000).size(), 1u);
+    ASSERT_EQ(sendTo(more, "kbdsim-input3", 61), 1) << "not exactly one reader on the collection";
+    expectNumberedStream(session.collect(2, 3000), 61, 61);
 }
 
 TEST(KbdrelaySimReportPage, AnotherReportPageStillReadsTheInputButPostsNotFound)
@@ -430,7 +717,7 @@ TEST_F(HidrelaySim, ReadsTheReportPageAndConsumerCollectionsAndDescribesThem)
     EXPECT_EQ(seen[0].lParam, 0xE902);
 }
 
-TEST_F(HidrelaySim, RemovalPostsNotFoundAndStopsBothReaders)
+TEST_F(HidrelaySim, RemovalPostsNotFoundAndStopsThatCollectionsReaderOnly)
 {
     ASSERT_EQ(session_->initDriver(session_->app(), kAppMessage, 0xFF02), 1);
     ASSERT_EQ(session_->collect(1, 2000).size(), 1u);
@@ -439,8 +726,11 @@ TEST_F(HidrelaySim, RemovalPostsNotFoundAndStopsBothReaders)
     const std::vector<Message> seen = session_->collect(1, 2000);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].message, 0x700u) << "got " << hex(seen[0].message);
-    EXPECT_TRUE(receiver->waitForClients(kInput, 0, 2000));
     EXPECT_TRUE(receiver->waitForClients(kConsumer, 0, 2000));
+    EXPECT_EQ(receiver->clients(kInput), 1);
+    EXPECT_EQ(threadsInProcess(), baselineThreads_ + 1);
+    ASSERT_EQ(send(kInput, numberedReport(9)), 1);
+    expectNumberedStream(session_->collect(2, 3000), 9, 9);
 }
 
 TEST_F(HidrelaySim, ArrivalPostsNotFoundThenRescansAndReadsAgain)
