@@ -60,6 +60,11 @@ void Dispatcher::OnHotkey(uintptr_t wParam, intptr_t lParam, const HotkeyTable& 
   while (row < count && static_cast<uintptr_t>(table.ScanCode[row]) != wParam) ++row;
   if (row >= count) return;
 
+  if (table.Unreadable[row]) {
+    // Its entry is empty: running it would "succeed" and show nothing.
+    if (lParam == 0) targets_.ShowOsdText(kHotkeyNotAssigned);
+    return;
+  }
   int32_t function = 0;
   if (!targets_.EntryFunction(row, &function)) function = 0;
   switch (function) {

@@ -125,6 +125,20 @@ TEST_F(DispatchTest, RowWithoutEngineEntryShowsNotAssigned) {
   EXPECT_EQ(Calls{}, Take());
 }
 
+TEST_F(DispatchTest, UnreadableRowShowsNotAssignedWithoutRunning) {
+  // The load could not read row 1: its engine entry is empty, and running
+  // it would "succeed" with an empty caption.
+  SetRows({{0x32, 20}, {0x21, 0}, {0x21, 2}});
+  table_.Unreadable[1] = true;
+  Send(0x500, 0x21, 0);
+  EXPECT_EQ(Calls({"Osd Hotkey not assigned!"}), Take());
+  Send(0x500, 0x21, 2);  // auto-repeat: no second text
+  EXPECT_EQ(Calls{}, Take());
+  table_.Unreadable[1] = false;
+  Send(0x500, 0x21, 0);
+  EXPECT_EQ(Calls({"RunEntry 1", "Osd caption1"}), Take());
+}
+
 TEST_F(DispatchTest, VolumeCodesRunAndShowTheBarEvenOnRepeat) {
   SetRows({{0x30, 3}, {0x2E, 4}});
   t_.Volume = 0xFFFF;

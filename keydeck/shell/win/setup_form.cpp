@@ -257,10 +257,13 @@ void SetupForm::SetRow(int row, const HotkeyRow& entry) {
   e.LinkTo = entry.LinkTo;
   e.Function = entry.Function;
   engine.SetEntry(row, e);
+  store_.RowChanged(row);
 }
 
 void SetupForm::SaveSettings() {
-  store_.SaveSettings();
+  // The choice holds until the next load either way; the user is told that
+  // it will not outlast it.
+  if (!store_.SaveSettings()) MessageBoxA(hwnd_, kSettingsNotSaved, "Message", MB_OK | MB_ICONWARNING);
   TellHookActingKeys();  // a menu choice may have given a row its first action
 }
 bool SetupForm::ChooseOsdFont() { return RunOsdFontDialog(hwnd_, osd_->Font); }

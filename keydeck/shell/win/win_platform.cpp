@@ -15,6 +15,16 @@ long WinRegistryAccess::OpenKey(HKeyRoot root, const std::string& path, uint32_t
   return status;
 }
 
+long WinRegistryAccess::CreateKey(HKeyRoot root, const std::string& path, uint32_t access,
+                                  RegHandle* key) {
+  HKEY created = nullptr;
+  const LONG status = RegCreateKeyExA(reinterpret_cast<HKEY>(static_cast<uintptr_t>(root)),
+                                      path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                      nullptr, &created, nullptr);
+  *key = status == ERROR_SUCCESS ? reinterpret_cast<RegHandle>(created) : 0;
+  return status;
+}
+
 long WinRegistryAccess::CloseKey(RegHandle key) { return RegCloseKey(reinterpret_cast<HKEY>(key)); }
 
 long WinRegistryAccess::QueryValue(RegHandle key, const char* name, uint32_t* type, uint8_t* data,

@@ -262,6 +262,9 @@ timeout 30 wine reg query "$W2" /v Font >"$KD_RUN/font.out" 2>&1 </dev/null
 face=$(tr -d '\r' <"$KD_RUN/font.out" | sed -n 's/^ *Font *REG_SZ *//p')
 echo "Font on the write side after OK: '$face' (the dialog's choice; Wine has no Arial)"
 check "OK wrote the face name" yes "$([ -n "$face" ] && [ "$face" != marker ] && echo yes || echo no)"
+timeout 30 wine reg query "$R2" /v FontSize >"$KD_RUN/size.out" 2>&1 </dev/null
+check "and the same size where the settings are read" "$size" \
+  "$(tr -d '\r' <"$KD_RUN/size.out" | awk '/FontSize/{print $3}')"
 
 keydeck_stop
 finish
