@@ -35,6 +35,19 @@ class WinMessageBoxes final : public MessageBoxes {
   HWND owner_;
 };
 
+// A named mutex, held (not owned) until the process ends.
+class WinInstanceLock final : public InstanceLock {
+ public:
+  WinInstanceLock() = default;
+  ~WinInstanceLock() override;
+  WinInstanceLock(const WinInstanceLock&) = delete;
+  WinInstanceLock& operator=(const WinInstanceLock&) = delete;
+  bool Claim() override;
+
+ private:
+  HANDLE mutex_ = nullptr;
+};
+
 class WinProcessRunner final : public ProcessRunner {
  public:
   bool RunAndWait(const std::string& program, const std::string& arguments) override;
