@@ -7,11 +7,6 @@ constexpr uint32_t kChannelKeyA = 0x5A;
 constexpr uint32_t kChannelKeyB = 0x62;
 constexpr uint32_t kReleaseBit = 0x80;
 
-// Report words that never change the lamps.
-bool IsIgnoredDriverWord(uint32_t word) {
-  return word == 0x201 || word == 0x401 || word == 0x2001 || word == 0x4001 || word == 0x8001;
-}
-
 bool IsIndicatorReport(uint32_t word) { return (word & 0x7) == 4; }
 
 }  // namespace
@@ -98,7 +93,9 @@ void Dispatcher::OnDriverWord(uintptr_t wParam, intptr_t lParam) {
     else
       targets_.HideChannelSetting();
   }
-  if (IsIgnoredDriverWord(word)) return;
+  // The receiver's status words (0x201, 0x401, 0x2001, 0x4001, 0x8001)
+  // are of kind 1: the kind test keeps them, like every word but an
+  // indicator report, off the lamps.
   if (wParam != 0) return;
   if (IsIndicatorReport(word)) targets_.SetWarningLamps((word & 0x300) != 0, (word & 0xC00) != 0);
 }

@@ -216,9 +216,15 @@ TEST_F(DispatchTest, OtherReportKindsLeaveLampsAndForm3) {
   EXPECT_EQ(Calls{}, Take());
 }
 
-TEST_F(DispatchTest, IgnoredWordsNeverChangeLamps) {
-  for (intptr_t word : {0x201, 0x401, 0x2001, 0x4001, 0x8001}) Send(0x464, 0, word);
-  EXPECT_EQ(Calls{}, Take());
+TEST_F(DispatchTest, ReceiverStatusWordsNeverChangeLampsOrForm3) {
+  // The receiver's status words (0x201, 0x401, 0x2001, 0x4001, 0x8001)
+  // and other words of kind 1, between indicator reports that do change
+  // the lamps: only the indicator reports reach them.
+  Send(0x464, 0, 0x0104);
+  for (intptr_t word : {0x201, 0x401, 0x2001, 0x4001, 0x8001, 0x0301, 0x1F01, 0x0C01}) Send(0x464, 0, word);
+  Send(0x464, 0, 0x1804);
+  for (intptr_t word : {0x201, 0x8001, 0x0F01}) Send(0x464, 0, word);
+  EXPECT_EQ(Calls({"HideForm3", "Lamps red/grey", "ShowForm3", "Lamps grey/red"}), Take());
 }
 
 TEST_F(DispatchTest, LockRequestPassesTheLowByte) {
