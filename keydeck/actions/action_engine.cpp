@@ -84,7 +84,10 @@ bool ActionEngine::RunEntry(int row) {
   // shows when it returns.
   if (busy_) return false;
   const ActionEntry& entry = rows_[row];
-  osdCaption_ = entry.Caption.substr(0, kMaxOsdCaption);
+  // Cut where a character ends: half a double-byte character would be
+  // drawn as a garbled last glyph.
+  osdCaption_ = CutOnCharacter(entry.Caption, kMaxOsdCaption,
+                               [this](uint8_t byte) { return sys_.System.IsLeadByte(byte); });
   // The row may be rewritten while the action runs (a menu in a nested
   // message loop), so hand over copies.
   const std::string linkTo = entry.LinkTo;

@@ -154,4 +154,18 @@ std::optional<std::vector<std::string>> SplitCommaList(const std::string& text) 
   }
 }
 
+std::string CutOnCharacter(const std::string& text, std::size_t maxBytes,
+                           const std::function<bool(uint8_t)>& isLeadByte) {
+  // Only a walk from the start knows where characters begin: a trail byte
+  // may have a lead byte's value.
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const bool pair = isLeadByte(static_cast<uint8_t>(text[end])) && end + 1 < text.size();
+    const std::size_t next = end + (pair ? 2 : 1);
+    if (next > maxBytes) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
+
 }  // namespace kd

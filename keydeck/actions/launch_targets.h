@@ -3,6 +3,8 @@
 // starting something: a command line and the shell's "open".
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,5 +53,10 @@ std::string FileTitle(const std::string& path);     // C:\dir\my.file.txt -> my
 std::string FileNamePart(const std::string& path);  // C:\dir\a.txt -> a.txt
 // Pieces between commas, untrimmed; nullopt for an empty text.
 std::optional<std::vector<std::string>> SplitCommaList(const std::string& text);
+// The longest start of a text that has at most `maxBytes` bytes and ends
+// on a whole character: a byte for which isLeadByte holds begins a
+// two-byte character (the double-byte code pages).
+std::string CutOnCharacter(const std::string& text, std::size_t maxBytes,
+                           const std::function<bool(uint8_t)>& isLeadByte);
 
 }  // namespace kd

@@ -121,6 +121,9 @@ class SystemInfo {
   virtual uint16_t UserDefaultLangId() = 0;
   // Full path of the running program's executable file.
   virtual std::string ProgramPath() = 0;
+  // Whether a byte starts a two-byte character in the system's ANSI code
+  // page (Japanese, Chinese, Korean); never in a single-byte one.
+  virtual bool IsLeadByte(uint8_t byte) = 0;
 };
 
 }  // namespace kd

@@ -220,12 +220,14 @@ class FakeSystem : public SystemInfo {
   std::string WindowsDirectory() override { return windowsDir; }
   uint16_t UserDefaultLangId() override { return langId; }
   std::string ProgramPath() override { return programPath; }
+  bool IsLeadByte(uint8_t byte) override { return leadBytes.count(byte) > 0; }
 
   uint32_t packed = 0x0A280105;  // Windows XP
   uint16_t build9x = 0;
   std::string windowsDir = "C:\\WINDOWS";
   uint16_t langId = 0x0409;
   std::string programPath = "C:\\Program Files\\Keydeck\\Keydeck.exe";
+  std::set<uint8_t> leadBytes;  // none: a single-byte code page
 };
 
 class FakeMedia : public MediaTargets {

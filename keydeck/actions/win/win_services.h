@@ -105,6 +105,7 @@ class WinSystemInfo final : public SystemInfo {
   std::string WindowsDirectory() override;
   uint16_t UserDefaultLangId() override;
   std::string ProgramPath() override;
+  bool IsLeadByte(uint8_t byte) override;
 };
 
 }  // namespace kd
