@@ -222,12 +222,14 @@ bool ActionEngine::RunFunction(int32_t code, const std::string& linkTo, uint32_t
     case 32: result = OpenUnlessRunning("OpusApp", AppPath(sys_.Reg, "WinWord.exe")); break;
     case 33: result = OpenUnlessRunning("XLMAIN", AppPath(sys_.Reg, "Excel.exe")); break;
     case 34: result = ShellOpen(sys_.Starter, AppPath(sys_.Reg, "Wpowerpnt.exe")); break;
-    case 35:
+    case 35: {
       // Asked for a missing file, the help viewer keeps the call waiting
       // (seen under Wine) and with it every later hotkey: report it instead.
-      result = sys_.Starter.FileExists(helpFile_);
-      if (result) sys_.Starter.OpenHelpContents(helpFile_);
+      const std::string help = FindHelpFile();
+      result = !help.empty();
+      if (result) sys_.Starter.OpenHelpContents(help);
       break;
+    }
     case 41: Chord(kVkCtrl, 'C'); break;
     case 42: Chord(kVkCtrl, 'V'); break;
     case 43: Chord(kVkCtrl, 'X'); break;
@@ -241,6 +243,18 @@ bool ActionEngine::RunFunction(int32_t code, const std::string& linkTo, uint32_t
   }
   busy_ = false;
   return result;
+}
+
+std::string ActionEngine::FindHelpFile() {
+  // Installed beside the program; the fixed place is where it lies on the
+  // product's own machines.
+  const std::string program = sys_.System.ProgramPath();
+  const std::size_t slash = program.rfind('\\');
+  if (slash != std::string::npos) {
+    const std::string beside = program.substr(0, slash + 1) + kHelpFileName;
+    if (sys_.Starter.FileExists(beside)) return beside;
+  }
+  return sys_.Starter.FileExists(helpFile_) ? helpFile_ : std::string();
 }
 
 void ActionEngine::MediaNextOrPrevious(bool next) {

@@ -39,6 +39,8 @@ struct ActionServices {
 constexpr uint16_t kLangChineseTraditional = 0x0404;
 // My Computer's shell name space path.
 inline constexpr const char* kMyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+// The help file: beside keydeck.exe, else at the fixed place.
+inline constexpr const char* kHelpFileName = "Hotkey.hlp";
 inline constexpr const char* kDefaultHelpFile = "D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp";
 // The command Windows runs when an audio CD is inserted (default value).
 inline constexpr const char* kAudioCdPlayCommandKey = "AudioCD\\shell\\play\\command";
@@ -132,6 +134,8 @@ class ActionEngine {
   void StartVideoPlayer();
   bool VideoPlayerFilesPresent(const std::string& setupDir);
   bool OpenCalendar();
+  // The help file that exists, or empty.
+  std::string FindHelpFile();
   void MediaNextOrPrevious(bool next);
   void WriteCdAutoPlay(const std::string& current, const std::string& wanted);
 

@@ -331,15 +331,31 @@ TEST(EngineCodesTest, OfficeProgramsNotInstalledFailQuietly) {
   EXPECT_TRUE(rig.log.empty());
 }
 
-TEST(EngineCodesTest, Code35OpensTheHelpContentsOfAnExistingFile) {
+TEST(EngineCodesTest, Code35OpensTheHelpFileBesideTheProgramFirst) {
+  const std::string beside = "C:\\Program Files\\Keydeck\\Hotkey.hlp";
+  const std::string fixed = "D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp";
   EngineRig rig;
-  rig.starter.files = {"D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"};
+  rig.starter.files = {beside, fixed};
   EXPECT_TRUE(rig.Run(35));
-  EXPECT_EQ(rig.log, (CallLog{"Help D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"}));
+  EXPECT_EQ(rig.log, (CallLog{"Help " + beside}));
   rig.log.clear();
-  rig.engine->SetHelpFile("C:\\Keydeck\\Hotkey.hlp");
-  EXPECT_FALSE(rig.Run(35)) << "missing help file";
+  // Without it, the fixed place.
+  rig.starter.files = {fixed};
+  EXPECT_TRUE(rig.Run(35));
+  EXPECT_EQ(rig.log, (CallLog{"Help " + fixed}));
+  rig.log.clear();
+  rig.starter.files.clear();
+  EXPECT_FALSE(rig.Run(35)) << "no help file anywhere";
   EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, Code35WithoutTheProgramsOwnPathTriesOnlyTheFixedPlace) {
+  EngineRig rig;
+  rig.system.programPath = "";
+  rig.starter.files = {"\\Hotkey.hlp", "Hotkey.hlp"};
+  rig.Build();
+  EXPECT_FALSE(rig.Run(35));
+  rig.engine->SetHelpFile("C:\\Keydeck\\Hotkey.hlp");
   rig.starter.files.insert("C:\\Keydeck\\Hotkey.hlp");
   EXPECT_TRUE(rig.Run(35));
   EXPECT_EQ(rig.log, (CallLog{"Help C:\\Keydeck\\Hotkey.hlp"}));

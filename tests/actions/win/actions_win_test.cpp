@@ -542,6 +542,60 @@ TEST(WinLaunchTest, ControlPanelAppletStart) {
   EXPECT_FALSE(RunControlPanel(starter, std::string(223, 'a'))) << "longer than the command";
 }
 
+// The real file tests, with the help viewer's start only noted.
+class NotingHelpStarter final : public ProgramStarter {
+ public:
+  std::vector<std::string> opened;
+  uint32_t WinExec(const std::string& c, int show) override { return real_.WinExec(c, show); }
+  uint32_t ShellExecuteOpen(const std::string& t) override { return real_.ShellExecuteOpen(t); }
+  bool StartProcess(const std::string& p, const std::string& a) override { return real_.StartProcess(p, a); }
+  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+  void OpenHelpContents(const std::string& helpFile) override { opened.push_back(helpFile); }
+
+ private:
+  WinProgramStarter real_;
+};
+
+TEST(WinLaunchTest, HelpFileBesideTheProgramComesFirst) {
+  CallLog log;
+  FakeRegistry reg;
+  NotingHelpStarter starter;
+  WinDesktop desktop;
+  FakeKeys keys(log);
+  FakeVolume volume(log);
+  FakePower power(log);
+  WinSystemInfo system;
+  NoMediaTargets media;
+  ActionEngine engine({reg, starter, desktop, keys, volume, power, system, media});
+  const std::string fallback = TempDir() + "\\fallback.hlp";
+  std::ofstream(fallback) << "help";
+  engine.SetHelpFile(fallback);
+  engine.SetEntry(0, ActionEntry{"Help", "", 35, 0});
+  const std::string beside = ExeDir() + "\\Hotkey.hlp";
+  DeleteFileA(beside.c_str());
+  EXPECT_TRUE(engine.RunEntry(0));
+  std::ofstream(beside) << "help";
+  EXPECT_TRUE(engine.RunEntry(0));
+  DeleteFileA(beside.c_str());
+  DeleteFileA(fallback.c_str());
+  EXPECT_FALSE(engine.RunEntry(0)) << "neither file";
+  EXPECT_EQ(starter.opened, (std::vector<std::string>{fallback, beside}));
+}
+
+TEST(WinLaunchTest, FileTestOnADriveWithoutADiscLeavesTheErrorModeAsItWas) {
+  // A CD-ROM drive letter with no disc behind it. Windows would show a
+  // "no disk" box for it unless the probe turns those boxes off; Wine shows
+  // none either way, so only the quick false and the restored mode can be
+  // seen here.
+  SetText(HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", "q:", "cdrom");
+  const UINT before = SetErrorMode(SEM_NOGPFAULTERRORBOX);
+  WinProgramStarter starter;
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(starter.FileExists("Q:\\help\\Hotkey.hlp"));
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_NOGPFAULTERRORBOX)) << "the probe changed the mode";
+}
+
 TEST(WinLaunchTest, MissingHelpFileStartsNoViewer) {
   // Asked for a missing file, Wine's WinHelpA waits on the viewer's error
   // box and never returns on its own: the code must not get that far.
