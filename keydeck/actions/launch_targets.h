@@ -25,8 +25,12 @@ inline constexpr const char* kFallbackMailCommand =
 inline constexpr const char* kDefaultSearchAddress = "http://www.google.com/";
 
 // The command line registered to open files of this extension (".htm"),
-// cut after a quoted program path.
+// environment variables expanded, cut after a quoted program path; an
+// unquoted one loses the shell's placeholders ("%1", "%L", "%*") and what
+// follows them, which would be handed to the program as they stand.
 std::string ShellOpenCommand(Registry& registry, const std::string& extension);
+// That cut alone.
+std::string CutAfterProgram(const std::string& command);
 // The registered description of the extension's file type.
 std::string FileTypeName(Registry& registry, const std::string& extension);
 std::string FindMailCommand(Registry& registry);
@@ -41,7 +45,8 @@ struct SearchAddress {
 };
 SearchAddress FindSearchAddress(Registry& registry);
 
-// Full path registered under App Paths for a program file name, or empty.
+// Full path registered under App Paths for a program file name (its
+// environment variables expanded), or empty.
 std::string AppPath(Registry& registry, const std::string& programFileName);
 
 // The leading integer of a text as atoi reads it (blanks, sign, digits),

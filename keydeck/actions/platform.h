@@ -26,6 +26,11 @@ class Registry {
   // the key or the value is missing or the value is not text.
   virtual std::optional<std::string> ReadText(RegRoot root, std::string_view path,
                                               std::string_view name) = 0;
+  // The same, with the environment variables of an expandable text
+  // (REG_EXPAND_SZ) expanded as the system expands them; a plain text
+  // comes back as stored.
+  virtual std::optional<std::string> ReadExpandedText(RegRoot root, std::string_view path,
+                                                      std::string_view name) = 0;
   // A number of at most four bytes; nullopt when missing.
   virtual std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                              std::string_view name) = 0;

@@ -12,6 +12,8 @@ class WinRegistry final : public Registry {
   bool KeyOpens(RegRoot root, std::string_view path) override;
   std::optional<std::string> ReadText(RegRoot root, std::string_view path,
                                       std::string_view name) override;
+  std::optional<std::string> ReadExpandedText(RegRoot root, std::string_view path,
+                                              std::string_view name) override;
   std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                      std::string_view name) override;
   bool WriteText(RegRoot root, std::string_view path, std::string_view name,

@@ -203,9 +203,53 @@ TEST(WinRegistryTest, LookupsAgainstThePrefixRegistry) {
   const std::string personal = FindPersonalFolder(reg);
   std::printf("documents folder \"%s\"\n", personal.c_str());
   EXPECT_FALSE(personal.empty()) << "found through the backslash-led key path";
-  const std::string html = FileTypeName(reg, ".htm");
-  std::printf(".htm type name \"%s\", mail command \"%s\"\n", html.c_str(),
-              FindMailCommand(reg).c_str());
+  SetText(HKEY_CLASSES_ROOT, ".kdt", nullptr, "kdtest.file");
+  SetText(HKEY_CLASSES_ROOT, "kdtest.file", nullptr, "Keydeck Test File");
+  EXPECT_EQ(FileTypeName(reg, ".kdt"), "Keydeck Test File");
+  SetText(HKEY_CLASSES_ROOT, ".kdu", nullptr, "kdtest.untyped");  // a type without a key
+  EXPECT_EQ(FileTypeName(reg, ".kdu"), "");
+  EXPECT_EQ(FileTypeName(reg, ".kdnone"), "");
+  std::printf(".htm type name \"%s\"\n", FileTypeName(reg, ".htm").c_str());
+}
+
+// The mail client's command as a Windows of the NT family registers it: an
+// expandable text with the Program Files variable.
+TEST(WinRegistryTest, MailCommandOfTheRegisteredClient) {
+  const std::string clients = "Software\\Clients\\Mail";
+  SetText(HKEY_LOCAL_MACHINE, clients, nullptr, "KdMail");
+  SetText(HKEY_LOCAL_MACHINE, clients + "\\KdMail\\shell\\open\\command", nullptr,
+          "%ProgramFiles%\\KdMail\\kdmail.exe /mail", REG_EXPAND_SZ);
+  WinRegistry reg;
+  const std::string programFiles =
+      reg.ReadText(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
+          .value_or("");
+  ASSERT_FALSE(programFiles.empty());
+  EXPECT_EQ(FindMailCommand(reg), programFiles + "\\KdMail\\kdmail.exe /mail");
+  SetText(HKEY_LOCAL_MACHINE, clients + "\\KdMail\\shell\\open\\command", nullptr, "");
+  EXPECT_EQ(FindMailCommand(reg), kFallbackMailCommand) << "an empty command";
+}
+
+// Registered commands as they reach a program start: expanded, without the
+// shell's placeholders.
+TEST(WinRegistryTest, RegisteredCommandsAreExpandedAndCutCleanly) {
+  char windows[MAX_PATH] = {};
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  SetText(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "KdExpand.exe", nullptr, "%windir%\\kdx.exe",
+          REG_EXPAND_SZ);
+  SetText(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "KdPlain.exe", nullptr, "%windir%\\kdx.exe");
+  WinRegistry reg;
+  EXPECT_EQ(AppPath(reg, "KdExpand.exe"), std::string(windows) + "\\kdx.exe");
+  EXPECT_EQ(AppPath(reg, "KdPlain.exe"), "%windir%\\kdx.exe") << "a plain text is not expanded";
+  EXPECT_EQ(reg.ReadExpandedText(RegRoot::LocalMachine, std::string(kAppPaths) + "KdPlain.exe", "x"),
+            std::nullopt);
+
+  SetText(HKEY_CLASSES_ROOT, ".kdp", nullptr, "kdtest.player");
+  const std::string command = "kdtest.player\\shell\\open\\command";
+  SetText(HKEY_CLASSES_ROOT, command, nullptr, "C:\\KdPlayer\\player.exe \"%1\"");
+  EXPECT_EQ(ShellOpenCommand(reg, ".kdp"), "C:\\KdPlayer\\player.exe");
+  SetText(HKEY_CLASSES_ROOT, command, nullptr, "\"%windir%\\kd player.exe\" /play \"%1\"",
+          REG_EXPAND_SZ);
+  EXPECT_EQ(ShellOpenCommand(reg, ".kdp"), "\"" + std::string(windows) + "\\kd player.exe\"");
 }
 
 // ---- version ---------------------------------------------------------------
@@ -474,6 +518,23 @@ TEST(WinLaunchTest, BrowserAndWordStartOnlyWithoutTheirWindows) {
   EXPECT_TRUE(engine.RunEntry(1));
   EXPECT_TRUE(HelperRun(browser).has_value());
   EXPECT_TRUE(HelperRun(word).has_value());
+}
+
+TEST(WinLaunchTest, UnquotedBrowserCommandWithAPlaceholderStartsTheBrowser) {
+  // As some browsers register themselves: no quotes around the program,
+  // the document's placeholder in quotes after it.
+  const std::string browser = PlaceHelper(TempDir() + "\\unquoted.exe");
+  ASSERT_EQ(browser.find(' '), std::string::npos) << "the temporary folder has a blank";
+  SetText(HKEY_CLASSES_ROOT, ".htm", nullptr, "kdtest.unquoted");
+  SetText(HKEY_CLASSES_ROOT, "kdtest.unquoted\\shell\\open\\command", nullptr, browser + " \"%1\"");
+  RealStarterRig rig;
+  ActionEngine& engine = rig.Build();
+  EXPECT_EQ(engine.BrowserCommand(), browser);
+  engine.SetEntry(0, ActionEntry{"WWW", "", 20, 0});
+  EXPECT_TRUE(engine.RunEntry(0));
+  const auto ran = HelperRun(browser);
+  ASSERT_TRUE(ran.has_value()) << "the browser did not start";
+  EXPECT_EQ(ran->find('%'), std::string::npos) << "a placeholder reached the browser: " << *ran;
 }
 
 TEST(WinLaunchTest, VideoPlayerStartAndFallback) {
