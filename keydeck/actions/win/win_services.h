@@ -5,6 +5,8 @@
 
 #include "keydeck/actions/platform.h"
 
+struct IAudioEndpointVolume;
+
 namespace kd {
 
 class WinRegistry final : public Registry {
@@ -87,10 +89,18 @@ class MixerVolume final : public VolumeControl {
 // on the mixer's 0..0xFFFF scale.
 class EndpointVolume final : public VolumeControl {
  public:
+  // Gives the volume interface (a reference the caller releases) for one
+  // operation; the default activates the default render endpoint's.
+  using Activate = HRESULT (*)(IAudioEndpointVolume** volume);
+  explicit EndpointVolume(Activate activate = nullptr) : activate_(activate) {}
+
   uint32_t GetVolume() override;
   bool SetVolume(uint32_t value) override;
   int GetMute() override;
   bool SetMute(int value) override;
+
+ private:
+  Activate activate_;
 };
 
 class WinPowerControl final : public PowerControl {
