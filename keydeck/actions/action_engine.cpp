@@ -300,9 +300,12 @@ void ActionEngine::WriteCdAutoPlay(const std::string& current, const std::string
     sys_.Reg.WriteText(RegRoot::ClassesRoot, kAudioCdPlayCommandKey, "", wanted);
 }
 
-void ActionEngine::PlayInsertedDisc() {
+void ActionEngine::PlayInsertedDisc(char drive) {
   if (busy_) return;
-  sys_.Media.PanelPlay(media_);
+  if (drive >= 'A' && drive <= 'Z')
+    sys_.Media.PanelPlayDrive(media_, drive);
+  else
+    sys_.Media.PanelPlay(media_);
 }
 
 bool FunctionActs(int32_t code, int player) {

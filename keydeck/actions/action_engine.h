@@ -90,8 +90,9 @@ class ActionEngine {
   bool Playing() const { return media_.Playing; }
   MediaState& Media() { return media_; }
   // An audio CD inserted while the AutoPlay command points at Keydeck: the
-  // panel plays it. Refused, like a hotkey, while an action runs.
-  void PlayInsertedDisc();
+  // panel plays the disc in that drive ('A'..'Z'; 0: the first it finds).
+  // Refused, like a hotkey, while an action runs.
+  void PlayInsertedDisc(char drive);
   // Points the audio-CD AutoPlay command at the chosen player: Keydeck
   // itself for the panel (2), the Windows CD Player for 4, which then acts
   // as 1. Writes only a changed command; a missing key changes nothing.
@@ -105,6 +106,7 @@ class ActionEngine {
   // default at start, replaced by the settings' language when given.
   void SetLanguageId(uint16_t languageId) { languageId_ = languageId; }
   uint16_t LanguageId() const { return languageId_; }
+  // The help file used when there is none beside the program.
   void SetHelpFile(const std::string& path) { helpFile_ = path; }
 
   // Found at construction.

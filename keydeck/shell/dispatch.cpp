@@ -9,6 +9,11 @@ constexpr uint32_t kReleaseBit = 0x80;
 
 bool IsIndicatorReport(uint32_t word) { return (word & 0x7) == 4; }
 
+char DriveLetter(uintptr_t wParam) {
+  if (wParam >= 'a' && wParam <= 'z') return static_cast<char>(wParam - 'a' + 'A');
+  return wParam >= 'A' && wParam <= 'Z' ? static_cast<char>(wParam) : 0;
+}
+
 }  // namespace
 
 bool Dispatcher::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam,
@@ -27,8 +32,8 @@ bool Dispatcher::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam,
       targets_.ReloadSettings();  // a failed reload keeps the previous settings
       return true;
     case kWmKdPlayDisc:
-      // The panel finds the disc itself, on the first drive holding one.
-      targets_.PlayInsertedDisc();
+      // The drive AutoPlay named; without a letter, the first disc found.
+      targets_.PlayInsertedDisc(DriveLetter(wParam));
       return true;
     case kWmKdMenu:
       OnMenuRequest(lParam, menu);

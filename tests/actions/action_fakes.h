@@ -271,6 +271,9 @@ class FakeMedia : public MediaTargets {
   }
   void PlayDiscInMediaPlayer() override { log_.push_back("PlayDisc"); }
   void PanelPlay(MediaState& s) override { Log("PanelPlay", s); }
+  void PanelPlayDrive(MediaState& s, char drive) override {
+    Log(std::string("PanelPlayDrive ") + drive, s);
+  }
   void PanelNext() override { log_.push_back("PanelNext"); }
   void PanelPrevious() override { log_.push_back("PanelPrev"); }
   void PanelEject() override { log_.push_back("PanelEject"); }

@@ -38,7 +38,9 @@ class RecordingTargets : public DispatchTargets {
     return Volume;
   }
   void MediaStop() override { Calls.push_back("MediaStop"); }
-  void PlayInsertedDisc() override { Calls.push_back("PlayDisc"); }
+  void PlayInsertedDisc(char drive) override {
+    Calls.push_back(std::string("PlayDisc ") + (drive ? std::string(1, drive) : "any"));
+  }
   void ShowOsdText(const std::string& text) override { Calls.push_back("Osd " + text); }
   void ShowVolumeBar(int level) override { Calls.push_back("Bar " + std::to_string(level)); }
   void ShowChannelSetting() override { Calls.push_back("ShowForm3"); }
@@ -238,10 +240,16 @@ TEST_F(DispatchTest, ReloadIsHandledWhateverItsResult) {
   EXPECT_EQ(Calls({"Reload"}), Take());
 }
 
-TEST_F(DispatchTest, InsertedDiscPlaysWhateverTheDrive) {
+TEST_F(DispatchTest, InsertedDiscPlaysInTheDriveAutoPlayNamed) {
   EXPECT_TRUE(Send(0x503, 'D', 0));
   EXPECT_TRUE(Send(0x503, 'Z', 0));
-  EXPECT_EQ(Calls({"PlayDisc", "PlayDisc"}), Take());
+  EXPECT_TRUE(Send(0x503, 'e', 0));
+  // No drive letter: the disc the panel finds first.
+  EXPECT_TRUE(Send(0x503, 0, 0));
+  EXPECT_TRUE(Send(0x503, '1', 0));
+  EXPECT_TRUE(Send(0x503, 0x144, 0));
+  EXPECT_EQ(Calls({"PlayDisc D", "PlayDisc Z", "PlayDisc E", "PlayDisc any", "PlayDisc any", "PlayDisc any"}),
+            Take());
 }
 
 TEST_F(DispatchTest, MenuOpensOnlyOnRightButtonDown) {

@@ -307,7 +307,7 @@ bool SetupForm::RunEntry(int row) { return actions_.Engine().RunEntry(row); }
 std::string SetupForm::OsdCaption() const { return actions_.Engine().OsdCaption(); }
 uint32_t SetupForm::MasterVolume() { return actions_.Engine().MasterVolume(); }
 void SetupForm::MediaStop() { actions_.Engine().MediaStop(); }
-void SetupForm::PlayInsertedDisc() { actions_.Engine().PlayInsertedDisc(); }
+void SetupForm::PlayInsertedDisc(char drive) { actions_.Engine().PlayInsertedDisc(drive); }
 void SetupForm::ShowOsdText(const std::string& text) { osd_->ShowOsdText(text); }
 void SetupForm::ShowVolumeBar(int level) { osd_->ShowVolumeBar(level); }
 
