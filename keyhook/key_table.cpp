@@ -160,22 +160,35 @@ void LockTracker::Seed(int bits) {
   held_[0] = held_[1] = held_[2] = false;
 }
 
-void LockTracker::OnKey(const KeyEvent& event) {
+bool LockTracker::Resync(int systemBits) {
+  const int before = bits_;
+  bits_ = systemBits & 7;
+  return bits_ != before;
+}
+
+bool IsLockKeyPress(const KeyEvent& event) {
+  return !event.Up && (event.VirtualKey == 0x91 || event.VirtualKey == 0x90 || event.VirtualKey == 0x14);
+}
+
+bool LockTracker::OnKey(const KeyEvent& event) {
   int index;
   switch (event.VirtualKey) {
     case 0x91: index = 0; break;  // VK_SCROLL
     case 0x90: index = 1; break;  // VK_NUMLOCK
     case 0x14: index = 2; break;  // VK_CAPITAL
-    default: return;
+    default: return true;
   }
   if (event.Up) {
+    // A hook that stalled can be skipped for the press and get the release.
+    const bool pressSeen = held_[index];
     held_[index] = false;
-    return;
+    return pressSeen;
   }
-  if (held_[index]) return;  // auto-repeat
-  if (event.PreviousKnown && event.PreviousDown) return;  // auto-repeat, press not seen
+  if (held_[index]) return true;  // auto-repeat
+  if (event.PreviousKnown && event.PreviousDown) return false;  // auto-repeat, press not seen
   held_[index] = true;
   bits_ ^= 1 << index;
+  return true;
 }
 
 }  // namespace keyhook

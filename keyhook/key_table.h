@@ -127,15 +127,26 @@ class ExtraKeyFilter {
 // Lock bits as GetNUMLock returns them: bit 0 Scroll, 1 Num, 2 Caps.
 int LockBits(bool scrollLock, bool numLock, bool capsLock);
 
-// The lock state as the hook sees it change. A thread without keyboard
-// focus (Keydeck's hidden form) reads a stale lock state from the system,
-// so the hook follows the lock keys itself: each press of Caps Lock, Num
-// Lock or Scroll Lock (synthesized ones too: they toggle as well) flips its
-// bit; auto-repeat does not.
+// Whether the event is a press of Caps Lock, Num Lock or Scroll Lock.
+bool IsLockKeyPress(const KeyEvent& event);
+
+// The lock state as the hook sees it change. The hook is called before
+// the system applies a key, so the hook follows the lock keys itself and
+// knows the new state at once: each press of Caps Lock, Num Lock or Scroll
+// Lock (synthesized ones too: they toggle as well) flips its bit;
+// auto-repeat does not. A key the hook never saw (the hook was gone, the
+// session suspended) would leave a bit inverted for good, so whenever the
+// hook cannot be sure it takes the system's state again (Resync).
 class LockTracker {
  public:
   void Seed(int bits);
-  void OnKey(const KeyEvent& event);
+  // Follows one key. False when the key shows that a lock key's press went
+  // by unseen (its release came without it): the bits are unsure then.
+  bool OnKey(const KeyEvent& event);
+  // The system's lock bits replace the followed ones; a lock key held down
+  // stays held, so its auto-repeat still flips nothing. True when the bits
+  // changed: the lamps must be told.
+  bool Resync(int systemBits);
   int Bits() const { return bits_; }
 
  private:

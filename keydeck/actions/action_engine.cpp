@@ -84,7 +84,10 @@ bool ActionEngine::RunEntry(int row) {
   // shows when it returns.
   if (busy_) return false;
   const ActionEntry& entry = rows_[row];
-  osdCaption_ = entry.Caption.substr(0, kMaxOsdCaption);
+  // Cut where a character ends: half a double-byte character would be
+  // drawn as a garbled last glyph.
+  osdCaption_ = CutOnCharacter(entry.Caption, kMaxOsdCaption,
+                               [this](uint8_t byte) { return sys_.System.IsLeadByte(byte); });
   // The row may be rewritten while the action runs (a menu in a nested
   // message loop), so hand over copies.
   const std::string linkTo = entry.LinkTo;
@@ -219,12 +222,14 @@ bool ActionEngine::RunFunction(int32_t code, const std::string& linkTo, uint32_t
     case 32: result = OpenUnlessRunning("OpusApp", AppPath(sys_.Reg, "WinWord.exe")); break;
     case 33: result = OpenUnlessRunning("XLMAIN", AppPath(sys_.Reg, "Excel.exe")); break;
     case 34: result = ShellOpen(sys_.Starter, AppPath(sys_.Reg, "Wpowerpnt.exe")); break;
-    case 35:
+    case 35: {
       // Asked for a missing file, the help viewer keeps the call waiting
       // (seen under Wine) and with it every later hotkey: report it instead.
-      result = sys_.Starter.FileExists(helpFile_);
-      if (result) sys_.Starter.OpenHelpContents(helpFile_);
+      const std::string help = FindHelpFile();
+      result = !help.empty();
+      if (result) sys_.Starter.OpenHelpContents(help);
       break;
+    }
     case 41: Chord(kVkCtrl, 'C'); break;
     case 42: Chord(kVkCtrl, 'V'); break;
     case 43: Chord(kVkCtrl, 'X'); break;
@@ -238,6 +243,18 @@ bool ActionEngine::RunFunction(int32_t code, const std::string& linkTo, uint32_t
   }
   busy_ = false;
   return result;
+}
+
+std::string ActionEngine::FindHelpFile() {
+  // Installed beside the program; the fixed place is where it lies on the
+  // product's own machines.
+  const std::string program = sys_.System.ProgramPath();
+  const std::size_t slash = program.rfind('\\');
+  if (slash != std::string::npos) {
+    const std::string beside = program.substr(0, slash + 1) + kHelpFileName;
+    if (sys_.Starter.FileExists(beside)) return beside;
+  }
+  return sys_.Starter.FileExists(helpFile_) ? helpFile_ : std::string();
 }
 
 void ActionEngine::MediaNextOrPrevious(bool next) {
@@ -283,9 +300,12 @@ void ActionEngine::WriteCdAutoPlay(const std::string& current, const std::string
     sys_.Reg.WriteText(RegRoot::ClassesRoot, kAudioCdPlayCommandKey, "", wanted);
 }
 
-void ActionEngine::PlayInsertedDisc() {
+void ActionEngine::PlayInsertedDisc(char drive) {
   if (busy_) return;
-  sys_.Media.PanelPlay(media_);
+  if (drive >= 'A' && drive <= 'Z')
+    sys_.Media.PanelPlayDrive(media_, drive);
+  else
+    sys_.Media.PanelPlay(media_);
 }
 
 bool FunctionActs(int32_t code, int player) {

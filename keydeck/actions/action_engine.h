@@ -39,6 +39,8 @@ struct ActionServices {
 constexpr uint16_t kLangChineseTraditional = 0x0404;
 // My Computer's shell name space path.
 inline constexpr const char* kMyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+// The help file: beside keydeck.exe, else at the fixed place.
+inline constexpr const char* kHelpFileName = "Hotkey.hlp";
 inline constexpr const char* kDefaultHelpFile = "D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp";
 // The command Windows runs when an audio CD is inserted (default value).
 inline constexpr const char* kAudioCdPlayCommandKey = "AudioCD\\shell\\play\\command";
@@ -88,8 +90,9 @@ class ActionEngine {
   bool Playing() const { return media_.Playing; }
   MediaState& Media() { return media_; }
   // An audio CD inserted while the AutoPlay command points at Keydeck: the
-  // panel plays it. Refused, like a hotkey, while an action runs.
-  void PlayInsertedDisc();
+  // panel plays the disc in that drive ('A'..'Z'; 0: the first it finds).
+  // Refused, like a hotkey, while an action runs.
+  void PlayInsertedDisc(char drive);
   // Points the audio-CD AutoPlay command at the chosen player: Keydeck
   // itself for the panel (2), the Windows CD Player for 4, which then acts
   // as 1. Writes only a changed command; a missing key changes nothing.
@@ -103,6 +106,7 @@ class ActionEngine {
   // default at start, replaced by the settings' language when given.
   void SetLanguageId(uint16_t languageId) { languageId_ = languageId; }
   uint16_t LanguageId() const { return languageId_; }
+  // The help file used when there is none beside the program.
   void SetHelpFile(const std::string& path) { helpFile_ = path; }
 
   // Found at construction.
@@ -132,6 +136,8 @@ class ActionEngine {
   void StartVideoPlayer();
   bool VideoPlayerFilesPresent(const std::string& setupDir);
   bool OpenCalendar();
+  // The help file that exists, or empty.
+  std::string FindHelpFile();
   void MediaNextOrPrevious(bool next);
   void WriteCdAutoPlay(const std::string& current, const std::string& wanted);
 

@@ -1,5 +1,6 @@
 #include "keydeck/actions/launch_targets.h"
 
+#include <cctype>
 #include <climits>
 
 namespace kd {
@@ -25,18 +26,50 @@ bool ShellOpen(ProgramStarter& starter, const std::string& target) {
   return starter.ShellExecuteOpen(target) > kShellSuccessAbove;
 }
 
+namespace {
+
+// A shell placeholder ("%1", "%L", "%*"), as opposed to a percent sign in
+// a word or an environment variable: a percent sign, then one character,
+// then the end, a blank or a quote.
+bool PlaceholderAt(const std::string& text, std::size_t at) {
+  if (text[at] != '%' || at + 1 >= text.size()) return false;
+  const unsigned char c = static_cast<unsigned char>(text[at + 1]);
+  const bool name = std::isalnum(c) || c == '*';
+  const std::size_t after = at + 2;
+  const bool ends = after == text.size() || text[after] == ' ' || text[after] == '\t' ||
+                    text[after] == '"';
+  const bool starts = at == 0 || text[at - 1] == ' ' || text[at - 1] == '\t' || text[at - 1] == '"';
+  return name && ends && starts;
+}
+
+std::string TrimRight(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+std::string CutAfterProgram(const std::string& command) {
+  // A quoted program path: it and nothing after it.
+  if (command.size() > 1 && command[0] == '"') {
+    const std::size_t quote = command.find('"', 1);
+    return quote == std::string::npos ? command : command.substr(0, quote + 1);
+  }
+  // Unquoted: the switches stay, up to a quoted argument or a placeholder.
+  for (std::size_t i = 0; i < command.size(); ++i) {
+    if ((command[i] == '"' && i > 0) || PlaceholderAt(command, i))
+      return TrimRight(command.substr(0, i));
+  }
+  return command;
+}
+
 std::string ShellOpenCommand(Registry& registry, const std::string& extension) {
   if (extension.empty() || !registry.KeyOpens(RegRoot::ClassesRoot, extension))
     return std::string();
   const std::string type = TextOrEmpty(registry, RegRoot::ClassesRoot, extension, "");
-  std::string command =
-      TextOrEmpty(registry, RegRoot::ClassesRoot, type + "\\Shell\\Open\\Command", "");
-  // Keep a quoted program path and drop the switches after it.
-  if (command.size() > 1) {
-    const std::size_t quote = command.find('"', 1);
-    if (quote != std::string::npos) command.resize(quote + 1);
-  }
-  return command;
+  return CutAfterProgram(
+      registry.ReadExpandedText(RegRoot::ClassesRoot, type + "\\Shell\\Open\\Command", "")
+          .value_or(std::string()));
 }
 
 std::string FileTypeName(Registry& registry, const std::string& extension) {
@@ -79,9 +112,13 @@ std::string FindPersonalFolder(Registry& registry) {
       "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders";
   if (registry.KeyOpens(RegRoot::CurrentUser, userFolders))
     return TextOrEmpty(registry, RegRoot::CurrentUser, userFolders, "Personal");
-  return TextOrEmpty(registry, RegRoot::LocalMachine,
-                     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\User Shell Folders",
-                     "Personal");
+  // Stored there as "%USERPROFILE%\My Documents": unexpanded, it names no
+  // folder the shell can open.
+  return registry
+      .ReadExpandedText(RegRoot::LocalMachine,
+                        "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\User Shell Folders",
+                        "Personal")
+      .value_or(std::string());
 }
 
 SearchAddress FindSearchAddress(Registry& registry) {
@@ -100,9 +137,11 @@ SearchAddress FindSearchAddress(Registry& registry) {
 
 std::string AppPath(Registry& registry, const std::string& programFileName) {
   if (programFileName.empty()) return std::string();
-  return TextOrEmpty(registry, RegRoot::LocalMachine,
-                     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + programFileName,
-                     "");
+  return registry
+      .ReadExpandedText(RegRoot::LocalMachine,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + programFileName,
+                        "")
+      .value_or(std::string());
 }
 
 int LeadingInteger(const std::string& text) {
@@ -152,6 +191,20 @@ std::optional<std::vector<std::string>> SplitCommaList(const std::string& text) 
     pieces.push_back(text.substr(start, comma - start));
     start = comma + 1;
   }
+}
+
+std::string CutOnCharacter(const std::string& text, std::size_t maxBytes,
+                           const std::function<bool(uint8_t)>& isLeadByte) {
+  // Only a walk from the start knows where characters begin: a trail byte
+  // may have a lead byte's value.
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const bool pair = isLeadByte(static_cast<uint8_t>(text[end])) && end + 1 < text.size();
+    const std::size_t next = end + (pair ? 2 : 1);
+    if (next > maxBytes) break;
+    end = next;
+  }
+  return text.substr(0, end);
 }
 
 }  // namespace kd

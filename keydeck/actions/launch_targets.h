@@ -3,6 +3,8 @@
 // starting something: a command line and the shell's "open".
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,8 +25,12 @@ inline constexpr const char* kFallbackMailCommand =
 inline constexpr const char* kDefaultSearchAddress = "http://www.google.com/";
 
 // The command line registered to open files of this extension (".htm"),
-// cut after a quoted program path.
+// environment variables expanded, cut after a quoted program path; an
+// unquoted one loses the shell's placeholders ("%1", "%L", "%*") and what
+// follows them, which would be handed to the program as they stand.
 std::string ShellOpenCommand(Registry& registry, const std::string& extension);
+// That cut alone.
+std::string CutAfterProgram(const std::string& command);
 // The registered description of the extension's file type.
 std::string FileTypeName(Registry& registry, const std::string& extension);
 std::string FindMailCommand(Registry& registry);
@@ -39,7 +45,8 @@ struct SearchAddress {
 };
 SearchAddress FindSearchAddress(Registry& registry);
 
-// Full path registered under App Paths for a program file name, or empty.
+// Full path registered under App Paths for a program file name (its
+// environment variables expanded), or empty.
 std::string AppPath(Registry& registry, const std::string& programFileName);
 
 // The leading integer of a text as atoi reads it (blanks, sign, digits),
@@ -51,5 +58,10 @@ std::string FileTitle(const std::string& path);     // C:\dir\my.file.txt -> my
 std::string FileNamePart(const std::string& path);  // C:\dir\a.txt -> a.txt
 // Pieces between commas, untrimmed; nullopt for an empty text.
 std::optional<std::vector<std::string>> SplitCommaList(const std::string& text);
+// The longest start of a text that has at most `maxBytes` bytes and ends
+// on a whole character: a byte for which isLeadByte holds begins a
+// two-byte character (the double-byte code pages).
+std::string CutOnCharacter(const std::string& text, std::size_t maxBytes,
+                           const std::function<bool(uint8_t)>& isLeadByte);
 
 }  // namespace kd

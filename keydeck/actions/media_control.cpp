@@ -101,6 +101,12 @@ void MediaControl::PanelPlay(MediaState& state) {
   state.Playing = PanelPlays();
 }
 
+void MediaControl::PanelPlayDrive(MediaState& state, char drive) {
+  if (!panel_) return;
+  panel_->PlayDiscInDrive(drive - 'A');
+  state.Playing = PanelPlays();
+}
+
 void MediaControl::MediaPlay(MediaState& state) {
   switch (state.Player) {
     case kPlayerCdApp:

@@ -34,6 +34,7 @@ class MediaControl final : public MediaTargets {
   void WinampCommand(MediaState& state, int command) override;
   void PlayDiscInMediaPlayer() override;
   void PanelPlay(MediaState& state) override;
+  void PanelPlayDrive(MediaState& state, char drive) override;
   void PanelNext() override;
   void PanelPrevious() override;
   void PanelEject() override;

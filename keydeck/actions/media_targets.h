@@ -36,6 +36,10 @@ class PanelControl {
   virtual void BtNextClick() = 0;
   virtual void BtPrevClick() = 0;
   virtual void BtEjectClick() = 0;
+  // Plays the disc in one drive (0 = A:), the one AutoPlay named, instead
+  // of the first disc Play finds; nothing when that drive holds no disc the
+  // panel plays.
+  virtual void PlayDiscInDrive(int drive) = 0;
   virtual int Mode() = 0;  // kPanelPlaying = playing
   virtual void SetShowOnPlay(bool on) = 0;
   // A check box set to a different state runs its click handler.
@@ -81,6 +85,8 @@ class MediaTargets {
   virtual void PlayDiscInMediaPlayer() = 0;
   // The panel's buttons.
   virtual void PanelPlay(MediaState& state) = 0;  // Play, then Playing as the panel's mode says
+  // The disc in drive 'A'..'Z' (AutoPlay's), then Playing as for PanelPlay.
+  virtual void PanelPlayDrive(MediaState& state, char drive) = 0;
   virtual void PanelNext() = 0;
   virtual void PanelPrevious() = 0;
   virtual void PanelEject() = 0;
@@ -97,6 +103,7 @@ class NoMediaTargets final : public MediaTargets {
   void WinampCommand(MediaState&, int) override {}
   void PlayDiscInMediaPlayer() override {}
   void PanelPlay(MediaState&) override {}
+  void PanelPlayDrive(MediaState&, char) override {}
   void PanelNext() override {}
   void PanelPrevious() override {}
   void PanelEject() override {}

@@ -26,6 +26,11 @@ class Registry {
   // the key or the value is missing or the value is not text.
   virtual std::optional<std::string> ReadText(RegRoot root, std::string_view path,
                                               std::string_view name) = 0;
+  // The same, with the environment variables of an expandable text
+  // (REG_EXPAND_SZ) expanded as the system expands them; a plain text
+  // comes back as stored.
+  virtual std::optional<std::string> ReadExpandedText(RegRoot root, std::string_view path,
+                                                      std::string_view name) = 0;
   // A number of at most four bytes; nullopt when missing.
   virtual std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                              std::string_view name) = 0;
@@ -121,6 +126,9 @@ class SystemInfo {
   virtual uint16_t UserDefaultLangId() = 0;
   // Full path of the running program's executable file.
   virtual std::string ProgramPath() = 0;
+  // Whether a byte starts a two-byte character in the system's ANSI code
+  // page (Japanese, Chinese, Korean); never in a single-byte one.
+  virtual bool IsLeadByte(uint8_t byte) = 0;
 };
 
 }  // namespace kd

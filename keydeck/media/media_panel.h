@@ -37,6 +37,8 @@ class MediaPanel final : public PanelControl {
   void BtNextClick() override;
   void BtPrevClick() override;
   void BtEjectClick() override;
+  // Play for the disc in one drive (AutoPlay's), without the search.
+  void PlayDiscInDrive(int drive) override;
   void BtForwardClick();
   void BtBackwardClick();
   void PlayListClick();

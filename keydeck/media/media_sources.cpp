@@ -78,6 +78,20 @@ int MediaPanel::FindSourceDrive() {
   return kind;
 }
 
+void MediaPanel::PlayDiscInDrive(int drive) {
+  if (showOnPlay_) view_.ShowPanel();
+  if (!IsDrive(drive) || drives_.DriveType(OnDrive("c:\\", drive, false)) != kDriveCdRom) return;
+  // The disc just inserted replaces whatever was open; a drive without a
+  // disc to play leaves it, and the remembered file, alone.
+  const int kind = CheckDrive(drive);
+  if (kind != kSourceAudioCd && kind != kSourceVideoCd) return;
+  sourceKind_ = kind;
+  vcdPrefix_[0] = static_cast<char>('a' + drive);
+  if (!(kind == kSourceAudioCd ? OpenCdSource() : OpenVcdItem())) return;
+  MediaPlayerClick(PlayerButton::Play);
+  if (device_.LastError() != 0) view_.StopTrackTimer();
+}
+
 int MediaPanel::CheckDrive(int drive) {
   if (Label(drives_, drive) == kAudioCdLabel) {
     fileName_.clear();

@@ -7,12 +7,12 @@ constexpr uint32_t kChannelKeyA = 0x5A;
 constexpr uint32_t kChannelKeyB = 0x62;
 constexpr uint32_t kReleaseBit = 0x80;
 
-// Report words that never change the lamps.
-bool IsIgnoredDriverWord(uint32_t word) {
-  return word == 0x201 || word == 0x401 || word == 0x2001 || word == 0x4001 || word == 0x8001;
-}
-
 bool IsIndicatorReport(uint32_t word) { return (word & 0x7) == 4; }
+
+char DriveLetter(uintptr_t wParam) {
+  if (wParam >= 'a' && wParam <= 'z') return static_cast<char>(wParam - 'a' + 'A');
+  return wParam >= 'A' && wParam <= 'Z' ? static_cast<char>(wParam) : 0;
+}
 
 }  // namespace
 
@@ -32,8 +32,8 @@ bool Dispatcher::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam,
       targets_.ReloadSettings();  // a failed reload keeps the previous settings
       return true;
     case kWmKdPlayDisc:
-      // The panel finds the disc itself, on the first drive holding one.
-      targets_.PlayInsertedDisc();
+      // The drive AutoPlay named; without a letter, the first disc found.
+      targets_.PlayInsertedDisc(DriveLetter(wParam));
       return true;
     case kWmKdMenu:
       OnMenuRequest(lParam, menu);
@@ -60,6 +60,11 @@ void Dispatcher::OnHotkey(uintptr_t wParam, intptr_t lParam, const HotkeyTable& 
   while (row < count && static_cast<uintptr_t>(table.ScanCode[row]) != wParam) ++row;
   if (row >= count) return;
 
+  if (table.Unreadable[row]) {
+    // Its entry is empty: running it would "succeed" and show nothing.
+    if (lParam == 0) targets_.ShowOsdText(kHotkeyNotAssigned);
+    return;
+  }
   int32_t function = 0;
   if (!targets_.EntryFunction(row, &function)) function = 0;
   switch (function) {
@@ -93,7 +98,9 @@ void Dispatcher::OnDriverWord(uintptr_t wParam, intptr_t lParam) {
     else
       targets_.HideChannelSetting();
   }
-  if (IsIgnoredDriverWord(word)) return;
+  // The receiver's status words (0x201, 0x401, 0x2001, 0x4001, 0x8001)
+  // are of kind 1: the kind test keeps them, like every word but an
+  // indicator report, off the lamps.
   if (wParam != 0) return;
   if (IsIndicatorReport(word)) targets_.SetWarningLamps((word & 0x300) != 0, (word & 0xC00) != 0);
 }

@@ -25,8 +25,9 @@ class DispatchTargets {
   virtual std::string OsdCaption() const = 0;
   virtual uint32_t MasterVolume() = 0;  // 0..0xFFFF
   virtual void MediaStop() = 0;
-  // The panel plays the disc just inserted (AutoPlay's "/p" with a drive).
-  virtual void PlayInsertedDisc() = 0;
+  // The panel plays the disc just inserted (AutoPlay's "/p" with a drive):
+  // the one in drive 'A'..'Z', or with 0 the first it finds.
+  virtual void PlayInsertedDisc(char drive) = 0;
   // The on-screen display.
   virtual void ShowOsdText(const std::string& text) = 0;
   virtual void ShowVolumeBar(int level) = 0;  // 0..255

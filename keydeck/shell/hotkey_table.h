@@ -12,6 +12,10 @@ constexpr int kMaxHotkeys = 30;
 struct HotkeyTable {
   int32_t HotkeyCount = 0;
   uint32_t ScanCode[kMaxHotkeys] = {};
+  // Rows whose key the load could not read (missing, or a value of the
+  // wrong kind): their engine entry is empty, and their key says "Hotkey
+  // not assigned!" until the menu gives the row an action.
+  bool Unreadable[kMaxHotkeys] = {};
 };
 
 }  // namespace kd

@@ -23,5 +23,7 @@ inline constexpr const char* kApplicationClass = "TApplication";
 inline constexpr const char* kApplicationTitle = "WIRELESS KEYBOARD";
 inline constexpr const char* kRFLedClass = "TRFLed";
 inline constexpr const char* kRFLedTitle = "RFLed";
+// The named object a running copy holds from its first moment on.
+inline constexpr const char* kInstanceObjectName = "KeydeckInstance";
 
 }  // namespace kd

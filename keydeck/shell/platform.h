@@ -32,6 +32,15 @@ class MessageBoxes {
   virtual int Show(const std::string& text, const char* caption, uint32_t flags) = 0;
 };
 
+// The named object a running copy holds for its whole life. Its windows
+// come late in the start, so two starts at once would both miss them.
+class InstanceLock {
+ public:
+  virtual ~InstanceLock() = default;
+  // True for the first copy; false when another copy holds the object.
+  virtual bool Claim() = 0;
+};
+
 class ProcessRunner {
  public:
   virtual ~ProcessRunner() = default;

@@ -10,7 +10,11 @@ RegKey::RegKey(RegistryAccess& registry, HKeyRoot root, uint32_t access)
 
 RegKey::~RegKey() { Close(); }
 
-bool RegKey::Open(const std::string& path) {
+bool RegKey::Open(const std::string& path) { return OpenOrCreate(path, false); }
+
+bool RegKey::Create(const std::string& path) { return OpenOrCreate(path, true); }
+
+bool RegKey::OpenOrCreate(const std::string& path, bool create) {
   Close();
   path_ = path;
   // The NT family refuses a path with a leading backslash (error 161)
@@ -18,7 +22,8 @@ bool RegKey::Open(const std::string& path) {
   const size_t start = path_.find_first_not_of('\\');
   const std::string relative = start == std::string::npos ? std::string() : path_.substr(start);
   RegHandle key = 0;
-  status_ = registry_.OpenKey(root_, relative, access_, &key);
+  status_ = create ? registry_.CreateKey(root_, relative, access_, &key)
+                  : registry_.OpenKey(root_, relative, access_, &key);
   if (status_ != kErrSuccess) return false;
   key_ = key;
   return true;

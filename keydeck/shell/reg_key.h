@@ -29,6 +29,8 @@ class RegKey {
   // Opens root\path (closing a key still open); true on status 0. Leading
   // backslashes of the path are ignored.
   bool Open(const std::string& path);
+  // The same, making the key when it does not exist yet.
+  bool Create(const std::string& path);
   void Close();
 
   // A REG_DWORD (or 4 bytes of REG_BINARY); 0 when unreadable.
@@ -46,6 +48,8 @@ class RegKey {
   bool WriteNumber(const char* name, uint32_t value);
 
  private:
+  bool OpenOrCreate(const std::string& path, bool create);
+
   RegistryAccess& registry_;
   HKeyRoot root_;
   uint32_t access_;

@@ -26,6 +26,7 @@ constexpr uint32_t kRegDword = 4;
 constexpr uint32_t kKeyRead = 0x20019;
 constexpr uint32_t kKeyAllAccess = 0xF003F;
 constexpr uint32_t kKeySetValue = 0x0002;
+constexpr uint32_t kKeyCreateSubKey = 0x0004;
 
 constexpr long kErrSuccess = 0;
 constexpr long kErrFileNotFound = 2;
@@ -41,6 +42,9 @@ class RegistryAccess {
   // Opens an existing key; never creates one.
   virtual long OpenKey(HKeyRoot root, const std::string& path, uint32_t access,
                        RegHandle* key) = 0;
+  // Opens root\path, making it first when it does not exist yet.
+  virtual long CreateKey(HKeyRoot root, const std::string& path, uint32_t access,
+                         RegHandle* key) = 0;
   virtual long CloseKey(RegHandle key) = 0;
   // Like RegQueryValueEx: name nullptr or "" is the default value; data may
   // be nullptr to ask for type and size only. *size is the buffer size on

@@ -127,21 +127,29 @@ void SettingsStore::ApplyMenuRules(bool internetRead, uint32_t internet, int32_t
 
 void SettingsStore::LoadRows(const std::string& defaultKey, int count) {
   services_.ClearEntries();
+  HotkeyTable& table = settings_.Hotkeys;
+  for (bool& unreadable : table.Unreadable) unreadable = false;
   RegKey row(registry_, HKeyRoot::LocalMachine, kKeyRead);
   for (int i = 0; i < count; ++i) {
     HotkeyRow entry;
+    bool ok = false;
     // A missing or unreadable row still takes its index, so that every
-    // later row keeps the engine entry that matches its scan code.
+    // later row keeps the engine entry that matches its scan code; the
+    // mark makes its key say so rather than run an empty entry.
     if (row.Open(defaultKey + "\\" + RowKeyName(i))) {
       HotkeyRow read;
-      const bool ok = ReadRowText(row, "Caption", &read.Caption) &&
-                      ReadRowText(row, "LinkTo", &read.LinkTo) &&
-                      ReadRowNumber(row, "Function", &read.Function);
+      ok = ReadRowText(row, "Caption", &read.Caption) && ReadRowText(row, "LinkTo", &read.LinkTo) &&
+           ReadRowNumber(row, "Function", &read.Function);
       if (ok) entry = read;
       row.Close();
     }
+    table.Unreadable[i] = !ok;
     services_.AddEntry(entry);
   }
+}
+
+void SettingsStore::RowChanged(int row) {
+  if (row >= 0 && row < kMaxHotkeys) settings_.Hotkeys.Unreadable[row] = false;
 }
 
 std::string SettingsStore::BuildOpenDialogFilter() {
@@ -160,31 +168,57 @@ std::string SettingsStore::BuildOpenDialogFilter() {
   return filter;
 }
 
-void SettingsStore::SaveSettings() {
-  RegKey key(registry_, HKeyRoot::LocalMachine, kKeyAllAccess);
-  if (!key.Open(kWriteRoot)) return;
-  const std::string model = key.ReadText(nullptr);
-  if (model.empty()) return;
-  const std::string defaultKey = WriteSideDefaultPath(model);
-  if (!key.Open(defaultKey)) return;
+bool SettingsStore::SaveSettings() {
+  // Where the load reads, so that the choice lasts; rows get a key of
+  // their own there if they have none yet.
+  RegKey root(registry_, HKeyRoot::LocalMachine, kKeyRead);
+  if (!root.Open(kReadRoot)) return false;
+  const std::string model = root.ReadText(nullptr);
+  root.Close();
+  const bool saved = !model.empty() &&
+                     SaveTo(std::string(kReadRoot) + "\\" + model + "\\Default", true);
 
-  key.WriteText("Font", font_.FaceName);
-  key.WriteNumber("FontSize", static_cast<uint32_t>(font_.Size));
-  key.WriteNumber("FontColor", font_.Color);
-  key.WriteNumber("FontStyle", static_cast<uint32_t>(font_.Style));
-  key.WriteNumber("FontCharSet", font_.CharSet);
+  // The other side too, where an installation made it: other programs of
+  // the product read it. It gets no new keys.
+  RegKey write(registry_, HKeyRoot::LocalMachine, kKeyRead);
+  if (write.Open(kWriteRoot)) {
+    const std::string writeModel = write.ReadText(nullptr);
+    write.Close();
+    if (!writeModel.empty()) SaveTo(WriteSideDefaultPath(writeModel), false);
+  }
+  return saved;
+}
+
+bool SettingsStore::SaveTo(const std::string& defaultKey, bool createRows) {
+  RegKey key(registry_, HKeyRoot::LocalMachine, kKeySetValue);
+  if (!key.Open(defaultKey)) return false;
+  bool ok = key.WriteText("Font", font_.FaceName);
+  ok = key.WriteNumber("FontSize", static_cast<uint32_t>(font_.Size)) && ok;
+  ok = key.WriteNumber("FontColor", font_.Color) && ok;
+  ok = key.WriteNumber("FontStyle", static_cast<uint32_t>(font_.Style)) && ok;
+  ok = key.WriteNumber("FontCharSet", font_.CharSet) && ok;
   key.Close();
 
-  RegKey row(registry_, HKeyRoot::LocalMachine, kKeyAllAccess);
-  for (int i = 0; i < settings_.Hotkeys.HotkeyCount; ++i) {
+  RegKey row(registry_, HKeyRoot::LocalMachine, kKeySetValue);
+  const HotkeyTable& table = settings_.Hotkeys;
+  const int count = std::min<int>(table.HotkeyCount, kMaxHotkeys);
+  for (int i = 0; i < count; ++i) {
+    // A row the load could not read and the menu did not set is left as
+    // stored: blanks over it would lose it for good.
+    if (table.Unreadable[i]) continue;
     HotkeyRow entry;
     if (!services_.GetEntry(i, &entry)) continue;
-    if (!row.Open(defaultKey + "\\" + RowKeyName(i))) continue;
-    row.WriteText("Caption", entry.Caption);
-    row.WriteText("LinkTo", entry.LinkTo);
-    row.WriteNumber("Function", static_cast<uint32_t>(entry.Function));
+    const std::string path = defaultKey + "\\" + RowKeyName(i);
+    if (!(createRows ? row.Create(path) : row.Open(path))) {
+      ok = ok && !createRows;
+      continue;
+    }
+    ok = row.WriteText("Caption", entry.Caption) && ok;
+    ok = row.WriteText("LinkTo", entry.LinkTo) && ok;
+    ok = row.WriteNumber("Function", static_cast<uint32_t>(entry.Function)) && ok;
     row.Close();
   }
+  return ok;
 }
 
 KeyCodeSet ActingKeyCodes(const HotkeyTable& table, const std::function<bool(int row)>& rowActs) {

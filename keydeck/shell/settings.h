@@ -60,6 +60,9 @@ class SettingsServices {
 };
 
 inline constexpr const char* kReadRoot = "SOFTWARE\\TessaroVantik";
+// Shown when a choice from the menu could not be stored.
+inline constexpr const char* kSettingsNotSaved =
+    "The setting could not be saved; it holds only until Keydeck reads its settings again.";
 inline constexpr const char* kWriteRoot = "\\SOFTWARE\\Tessaro\\";
 
 class SettingsStore {
@@ -69,15 +72,23 @@ class SettingsStore {
 
   // True when both keys were found; a failed load changes nothing.
   bool LoadSettings();
-  // Writes the OSD font and the rows to the write side when its keys
-  // exist; creates nothing.
-  void SaveSettings();
+  // Writes the OSD font and the rows where the load reads them (making a
+  // row key that is missing), and to the write side where its keys exist.
+  // False when the values the load reads could not all be written (no
+  // rights to the machine's keys, the settings gone): the choice would
+  // not last. The place, the OSD switch, the player and the menu marks
+  // are never stored.
+  bool SaveSettings();
+  // The menu gave row `row` its texts and function: it is saved from now
+  // on, even if the load could not read it.
+  void RowChanged(int row);
 
   Settings& Current() { return settings_; }
   const Settings& Current() const { return settings_; }
 
  private:
   void LoadRows(const std::string& defaultKey, int count);
+  bool SaveTo(const std::string& defaultKey, bool createRows);
   void ApplyMenuRules(bool internetRead, uint32_t internet, int32_t hotkeys, int32_t player);
   std::string BuildOpenDialogFilter();
 

@@ -26,7 +26,8 @@ char AutoPlayDrive(const std::string& tail) {
   return letter >= 'A' && letter <= 'Z' ? letter : 0;
 }
 
-StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes) {
+StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes,
+                      InstanceLock& instance) {
   if (!tail.empty() && tail[0] == '/') {
     uint32_t message = 0;
     uintptr_t wParam = 1;
@@ -52,7 +53,9 @@ StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBox
     }
     return StartKind::RemoteCall;
   }
-  if (windows.FindTopLevel(kApplicationClass, kApplicationTitle) != 0) {
+  // The window of a running copy (an older one has no named object), or
+  // the named object of one whose windows are not made yet.
+  if (windows.FindTopLevel(kApplicationClass, kApplicationTitle) != 0 || !instance.Claim()) {
     boxes.Show(kAlreadyInstalled, "Message", kMbOk);
     return StartKind::AlreadyRunning;
   }

@@ -31,8 +31,11 @@ std::string CommandTail(const std::string& commandLine);
 char AutoPlayDrive(const std::string& tail);
 
 // Handles a "/" command (posting to the running copy when there is one)
-// or the single-instance test. Call before this process creates windows.
-StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes);
+// or the single-instance test: a running copy's window, or its named
+// object, which a plain start takes and holds. Call before this process
+// creates windows.
+StartKind DecideStart(const std::string& tail, WindowSystem& windows, MessageBoxes& boxes,
+                      InstanceLock& instance);
 
 // Loads the settings; when that fails, imports the keymap file of the
 // current directory silently through the registry editor and loads once

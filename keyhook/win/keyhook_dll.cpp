@@ -23,6 +23,11 @@ namespace {
 constexpr char kWatchClass[] = "KeyhookResumeWatch";
 constexpr DWORD kStopWaitMs = 5000;
 constexpr UINT_PTR kWatchdogTimer = 1;
+// A lock key the hook could not look at, or whose press it missed: the
+// hook thread takes the system's lock state once the key has reached it.
+constexpr UINT kResyncLocksMessage = WM_APP + 1;
+constexpr UINT_PTR kResyncTimer = 2;
+constexpr UINT kResyncDelayMs = 300;
 // The classic hook's lock across processes; a key whose procedure cannot
 // have it in this time passes to the system unreported rather than stall
 // the keyboard.
@@ -59,6 +64,7 @@ std::atomic<bool> g_hookRunning{false};
 #define KEYHOOK_SHARED __attribute__((section(".shared"), shared))
 KEYHOOK_SHARED HWND g_sharedTarget = nullptr;
 KEYHOOK_SHARED HHOOK g_sharedHook = nullptr;
+KEYHOOK_SHARED DWORD g_sharedHookThread = 0;
 KEYHOOK_SHARED LONG g_sharedLockBits = 0;
 KEYHOOK_SHARED constinit keyhook::ExtraKeyFilter g_sharedFilter{};
 KEYHOOK_SHARED constinit keyhook::LockTracker g_sharedLocks{};
@@ -91,7 +97,9 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     e.Injected = (k->flags & LLKHF_INJECTED) != 0;
     e.TimeMs = k->time;
     const int locksBefore = g_locks.Bits();
-    g_locks.OnKey(e);
+    // Unsure after a lock key it half missed: the system's state, once the
+    // key has reached it.
+    if (!g_locks.OnKey(e)) PostThreadMessageA(GetCurrentThreadId(), kResyncLocksMessage, 0, 0);
     g_lockBits.store(g_locks.Bits());
     const keyhook::HookDecision d = g_filter.OnKey(e);
     HWND target = g_target.load();
@@ -155,10 +163,14 @@ LRESULT CALLBACK ClassicKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     int locksBefore = 0, locksAfter = 0;
     {
       SharedLock lock;
-      // Without the lock the key goes on unreported.
-      if (!lock.Held()) return CallNextHookEx(hook, code, wParam, lParam);
+      // Without the lock the key goes on unreported; a lock key among such
+      // keys leaves the followed state unsure.
+      if (!lock.Held()) {
+        if (keyhook::IsLockKeyPress(e)) PostThreadMessageA(g_sharedHookThread, kResyncLocksMessage, 0, 0);
+        return CallNextHookEx(hook, code, wParam, lParam);
+      }
       locksBefore = g_sharedLocks.Bits();
-      g_sharedLocks.OnKey(e);
+      if (!g_sharedLocks.OnKey(e)) PostThreadMessageA(g_sharedHookThread, kResyncLocksMessage, 0, 0);
       locksAfter = g_sharedLocks.Bits();
       InterlockedExchange(&g_sharedLockBits, locksAfter);
       d = g_sharedFilter.OnKey(e);
@@ -205,6 +217,39 @@ bool InstallHook(HHOOK& mine, bool keepHeldKeys = false) {
   return true;
 }
 
+// The lock state as this thread's input state has it. Measured under
+// Wine: on a thread that already has its message queue it follows the lock
+// keys pressed anywhere, while a thread made later starts from nothing; so
+// the hook thread reads it for itself.
+int SystemLockBits() {
+  return keyhook::LockBits((GetKeyState(VK_SCROLL) & 1) != 0, (GetKeyState(VK_NUMLOCK) & 1) != 0,
+                           (GetKeyState(VK_CAPITAL) & 1) != 0);
+}
+
+// On the hook thread, when the hook cannot be sure of the lock state (it
+// was put back, the machine slept, a lock key went by unseen): the
+// system's state replaces the followed one, and the lamps hear of a change.
+// False when the classic hook's lock could not be had: try again later.
+bool ResyncLocks() {
+  const int system = SystemLockBits();
+  int before = 0, after = 0;
+  if (g_classic) {
+    SharedLock lock;
+    if (!lock.Held()) return false;
+    before = g_sharedLocks.Bits();
+    g_sharedLocks.Resync(system);
+    after = g_sharedLocks.Bits();
+    InterlockedExchange(&g_sharedLockBits, after);
+  } else {
+    before = g_locks.Bits();
+    g_locks.Resync(system);
+    after = g_locks.Bits();
+    g_lockBits.store(after);
+  }
+  ReportLockChange(g_target.load(), before, after);
+  return true;
+}
+
 bool SampleInput(keyhook::InputSample& sample) {
   LASTINPUTINFO last = {};
   last.cbSize = sizeof last;
@@ -230,7 +275,10 @@ void StartWatchdog(HWND watch) {
 void OnWatchdogTimer(HHOOK& mine) {
   keyhook::InputSample sample;
   if (!SampleInput(sample)) return;
-  if (g_watchdog.Tick(sample) && InstallHook(mine, true)) g_watchdog.Installed(sample);
+  if (!g_watchdog.Tick(sample) || !InstallHook(mine, true)) return;
+  g_watchdog.Installed(sample);
+  // The keys the hook missed may have been lock keys.
+  ResyncLocks();
 }
 
 // The hook thread's own hook, which the watch window keeps for it; null
@@ -244,11 +292,20 @@ HHOOK* ThreadHook(HWND watch) {
 LRESULT CALLBACK WatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_POWERBROADCAST &&
       (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)) {
-    if (HHOOK* mine = ThreadHook(wnd)) InstallHook(*mine);
+    if (HHOOK* mine = ThreadHook(wnd)) {
+      InstallHook(*mine);
+      // Lock keys pressed on the way back (a log-on box) reached no hook.
+      if (!ResyncLocks()) SetTimer(wnd, kResyncTimer, kResyncDelayMs, nullptr);
+    }
     return TRUE;
   }
   if (msg == WM_TIMER && wParam == kWatchdogTimer) {
     if (HHOOK* mine = ThreadHook(wnd)) OnWatchdogTimer(*mine);
+    return 0;
+  }
+  if (msg == WM_TIMER && wParam == kResyncTimer) {
+    // Ticks on while the classic hook's lock is held elsewhere.
+    if (!ThreadHook(wnd) || ResyncLocks()) KillTimer(wnd, kResyncTimer);
     return 0;
   }
   return DefWindowProcA(wnd, msg, wParam, lParam);
@@ -290,7 +347,14 @@ DWORD WINAPI HookThread(LPVOID param) {
     watch = CreateWatchWindow();
     if (watch) SetWindowLongPtrA(watch, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mine));
     StartWatchdog(watch);
+    if (g_classic) InterlockedExchange(reinterpret_cast<LONG*>(&g_sharedHookThread), GetCurrentThreadId());
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      // A missed lock key: the resync waits until the key has reached the
+      // system's state (after the hooks, which this one may still be in).
+      if (msg.message == kResyncLocksMessage && msg.hwnd == nullptr) {
+        if (watch) SetTimer(watch, kResyncTimer, kResyncDelayMs, nullptr);
+        continue;
+      }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
@@ -306,6 +370,8 @@ DWORD WINAPI HookThread(LPVOID param) {
   }
   DWORD self = GetCurrentThreadId();
   g_hookThread.compare_exchange_strong(self, 0);
+  if (g_classic)
+    InterlockedCompareExchange(reinterpret_cast<LONG*>(&g_sharedHookThread), 0, static_cast<LONG>(self));
   if (watch) {
     SetWindowLongPtrA(watch, GWLP_USERDATA, 0);
     DestroyWindow(watch);
@@ -324,13 +390,6 @@ bool StopHookThread() {
   g_thread = nullptr;
   g_threadId = 0;
   return true;
-}
-
-// The lock state as this thread's input state has it; current only for a
-// thread with keyboard focus.
-int SystemLockBits() {
-  return keyhook::LockBits((GetKeyState(VK_SCROLL) & 1) != 0, (GetKeyState(VK_NUMLOCK) & 1) != 0,
-                           (GetKeyState(VK_CAPITAL) & 1) != 0);
 }
 
 HMODULE ReferenceOwnModule() {

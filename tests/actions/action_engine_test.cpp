@@ -125,6 +125,40 @@ TEST(EngineRunEntryTest, CaptionCutTo127Characters) {
   EXPECT_EQ(e.OsdCaption(), std::string(127, 'y'));
 }
 
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+TEST(EngineRunEntryTest, CaptionIsCutOnACharacterOfTheCodePage) {
+  EngineRig rig;
+  // Shift-JIS: 0x81-0x9F and 0xE0-0xFC lead a second byte, which may lie
+  // in the lead range itself (0x82 0x82 is one character).
+  for (int b = 0x81; b <= 0x9F; ++b) rig.system.leadBytes.insert(static_cast<uint8_t>(b));
+  for (int b = 0xE0; b <= 0xFC; ++b) rig.system.leadBytes.insert(static_cast<uint8_t>(b));
+  ActionEngine& e = rig.Build();
+  const std::string kana = "\x82\xA0";     // one character, two bytes
+  const std::string twoLeads = "\x82\x82";  // one character whose trail is a lead byte
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(126, 'x') + kana, std::string(126, 'x')},
+      {std::string(125, 'x') + kana + "z", std::string(125, 'x') + kana},
+      // 1 + 2 x 63 = 127: the whole characters fit.
+      {"x" + Repeat(twoLeads, 64), "x" + Repeat(twoLeads, 63)},
+      // The last kept byte looks like a lead byte but ends a character:
+      // only a walk from the start tells.
+      {std::string(125, 'x') + twoLeads + kana, std::string(125, 'x') + twoLeads},
+      // A lead byte with nothing after it is one (broken) character.
+      {std::string(10, 'x') + "\x82", std::string(10, 'x') + "\x82"},
+  };
+  for (const auto& [caption, shown] : cases) {
+    e.SetEntry(0, ActionEntry{caption, "", 0, 0});
+    EXPECT_TRUE(e.RunEntry(0));
+    EXPECT_EQ(e.OsdCaption(), shown) << caption.size() << " bytes";
+    EXPECT_LE(e.OsdCaption().size(), 127u);
+  }
+}
+
 TEST(EngineRunEntryTest, ReentryIsRefusedWhileAnActionRuns) {
   EngineRig rig;
   ActionEngine& e = rig.Build();
@@ -297,15 +331,31 @@ TEST(EngineCodesTest, OfficeProgramsNotInstalledFailQuietly) {
   EXPECT_TRUE(rig.log.empty());
 }
 
-TEST(EngineCodesTest, Code35OpensTheHelpContentsOfAnExistingFile) {
+TEST(EngineCodesTest, Code35OpensTheHelpFileBesideTheProgramFirst) {
+  const std::string beside = "C:\\Program Files\\Keydeck\\Hotkey.hlp";
+  const std::string fixed = "D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp";
   EngineRig rig;
-  rig.starter.files = {"D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"};
+  rig.starter.files = {beside, fixed};
   EXPECT_TRUE(rig.Run(35));
-  EXPECT_EQ(rig.log, (CallLog{"Help D:\\product\\TESSARO\\4718\\help\\Hotkey.hlp"}));
+  EXPECT_EQ(rig.log, (CallLog{"Help " + beside}));
   rig.log.clear();
-  rig.engine->SetHelpFile("C:\\Keydeck\\Hotkey.hlp");
-  EXPECT_FALSE(rig.Run(35)) << "missing help file";
+  // Without it, the fixed place.
+  rig.starter.files = {fixed};
+  EXPECT_TRUE(rig.Run(35));
+  EXPECT_EQ(rig.log, (CallLog{"Help " + fixed}));
+  rig.log.clear();
+  rig.starter.files.clear();
+  EXPECT_FALSE(rig.Run(35)) << "no help file anywhere";
   EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(EngineCodesTest, Code35WithoutTheProgramsOwnPathTriesOnlyTheFixedPlace) {
+  EngineRig rig;
+  rig.system.programPath = "";
+  rig.starter.files = {"\\Hotkey.hlp", "Hotkey.hlp"};
+  rig.Build();
+  EXPECT_FALSE(rig.Run(35));
+  rig.engine->SetHelpFile("C:\\Keydeck\\Hotkey.hlp");
   rig.starter.files.insert("C:\\Keydeck\\Hotkey.hlp");
   EXPECT_TRUE(rig.Run(35));
   EXPECT_EQ(rig.log, (CallLog{"Help C:\\Keydeck\\Hotkey.hlp"}));

@@ -34,6 +34,12 @@ class FakeRegistry : public Registry {
   void SetText(RegRoot root, std::string_view path, std::string_view name, std::string value) {
     AddKey(root, path);
     texts_[ValueName(root, path, name)] = std::move(value);
+    expandable_.erase(ValueName(root, path, name));
+  }
+  // A REG_EXPAND_SZ value: ReadExpandedText expands it with `environment`.
+  void SetExpandText(RegRoot root, std::string_view path, std::string_view name, std::string value) {
+    SetText(root, path, name, std::move(value));
+    expandable_.insert(ValueName(root, path, name));
   }
   void SetNumber(RegRoot root, std::string_view path, std::string_view name, uint32_t value) {
     AddKey(root, path);
@@ -49,6 +55,23 @@ class FakeRegistry : public Registry {
     auto it = texts_.find(ValueName(root, path, name));
     if (it == texts_.end()) return std::nullopt;
     return it->second;
+  }
+  std::optional<std::string> ReadExpandedText(RegRoot root, std::string_view path,
+                                              std::string_view name) override {
+    std::optional<std::string> text = ReadText(root, path, name);
+    if (!text || expandable_.count(ValueName(root, path, name)) == 0) return text;
+    // As ExpandEnvironmentStrings: a variable it does not know stays.
+    std::string out;
+    std::size_t at = 0;
+    for (;;) {
+      const std::size_t open = text->find('%', at);
+      const std::size_t close = open == std::string::npos ? open : text->find('%', open + 1);
+      if (close == std::string::npos) return out + text->substr(at);
+      const auto var = environment.find(Lower(text->substr(open + 1, close - open - 1)));
+      out += text->substr(at, open - at);
+      out += var == environment.end() ? text->substr(open, close - open + 1) : var->second;
+      at = close + 1;
+    }
   }
   std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                      std::string_view name) override {
@@ -67,6 +90,9 @@ class FakeRegistry : public Registry {
   // Every write tried, as "root:path|name = value" (lower-case key path).
   std::vector<std::string> writes;
   bool readOnly = false;  // keys open but refuse writes
+  // Environment variables by lower-case name, for REG_EXPAND_SZ values.
+  std::map<std::string, std::string> environment = {{"programfiles", "C:\\Program Files"},
+                                                    {"userprofile", "C:\\Documents and Settings\\kd"}};
 
  private:
   static std::string Lower(std::string_view s) {
@@ -85,6 +111,7 @@ class FakeRegistry : public Registry {
   std::set<std::string> keys_;
   std::map<std::string, std::string> texts_;
   std::map<std::string, uint32_t> numbers_;
+  std::set<std::string> expandable_;
 };
 
 class FakeStarter : public ProgramStarter {
@@ -220,12 +247,14 @@ class FakeSystem : public SystemInfo {
   std::string WindowsDirectory() override { return windowsDir; }
   uint16_t UserDefaultLangId() override { return langId; }
   std::string ProgramPath() override { return programPath; }
+  bool IsLeadByte(uint8_t byte) override { return leadBytes.count(byte) > 0; }
 
   uint32_t packed = 0x0A280105;  // Windows XP
   uint16_t build9x = 0;
   std::string windowsDir = "C:\\WINDOWS";
   uint16_t langId = 0x0409;
   std::string programPath = "C:\\Program Files\\Keydeck\\Keydeck.exe";
+  std::set<uint8_t> leadBytes;  // none: a single-byte code page
 };
 
 class FakeMedia : public MediaTargets {
@@ -242,6 +271,9 @@ class FakeMedia : public MediaTargets {
   }
   void PlayDiscInMediaPlayer() override { log_.push_back("PlayDisc"); }
   void PanelPlay(MediaState& s) override { Log("PanelPlay", s); }
+  void PanelPlayDrive(MediaState& s, char drive) override {
+    Log(std::string("PanelPlayDrive ") + drive, s);
+  }
   void PanelNext() override { log_.push_back("PanelNext"); }
   void PanelPrevious() override { log_.push_back("PanelPrev"); }
   void PanelEject() override { log_.push_back("PanelEject"); }

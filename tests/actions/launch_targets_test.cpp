@@ -47,11 +47,44 @@ TEST(ShellOpenCommandTest, KeepsOnlyAQuotedProgramPath) {
             "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\"");
 }
 
-TEST(ShellOpenCommandTest, UnquotedCommandStaysWholeWithItsSwitches) {
+TEST(ShellOpenCommandTest, UnquotedCommandKeepsItsSwitchesButNoPlaceholder) {
   FakeRegistry reg;
   reg.SetText(HKCR, ".htm", "", "htmlfile");
-  reg.SetText(HKCR, "htmlfile\\shell\\open\\command", "", "C:\\IE\\iexplore.exe -nohome %1");
-  EXPECT_EQ(ShellOpenCommand(reg, ".htm"), "C:\\IE\\iexplore.exe -nohome %1");
+  const std::string key = "htmlfile\\shell\\open\\command";
+  reg.SetText(HKCR, key, "", "C:\\IE\\iexplore.exe -nohome");
+  EXPECT_EQ(ShellOpenCommand(reg, ".htm"), "C:\\IE\\iexplore.exe -nohome");
+  // The shell's placeholders mean nothing to a command line started as it
+  // is: the program would be asked to open a file named "%1".
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\IE\\iexplore.exe -nohome %1", "C:\\IE\\iexplore.exe -nohome"},
+      {"C:\\Winamp\\winamp.exe \"%1\"", "C:\\Winamp\\winamp.exe"},
+      {"C:\\Winamp\\winamp.exe \"%1\" /add", "C:\\Winamp\\winamp.exe"},
+      {"C:\\x.exe /play \"%L\"", "C:\\x.exe /play"},
+      {"C:\\x.exe %*", "C:\\x.exe"},
+      {"C:\\x.exe\t%1", "C:\\x.exe"},
+      {"C:\\x.exe %l %2", "C:\\x.exe"},
+      {"%1", ""},
+      // Not placeholders: a percent sign within a word, or a variable.
+      {"C:\\x.exe /zoom=50%", "C:\\x.exe /zoom=50%"},
+      {"C:\\x.exe %LOCALAPPDATA%\\y", "C:\\x.exe %LOCALAPPDATA%\\y"},
+  };
+  for (const auto& [command, want] : cases) {
+    reg.SetText(HKCR, key, "", command);
+    EXPECT_EQ(ShellOpenCommand(reg, ".htm"), want) << command;
+  }
+}
+
+TEST(ShellOpenCommandTest, ExpandableCommandIsExpandedBeforeTheCut) {
+  FakeRegistry reg;
+  reg.SetText(HKCR, ".mp3", "", "Winamp.File");
+  const std::string key = "Winamp.File\\shell\\open\\command";
+  reg.SetExpandText(HKCR, key, "", "\"%ProgramFiles%\\Winamp\\winamp.exe\" \"%1\"");
+  EXPECT_EQ(ShellOpenCommand(reg, ".mp3"), "\"C:\\Program Files\\Winamp\\winamp.exe\"");
+  reg.SetExpandText(HKCR, key, "", "%ProgramFiles%\\Winamp\\winamp.exe %1");
+  EXPECT_EQ(ShellOpenCommand(reg, ".mp3"), "C:\\Program Files\\Winamp\\winamp.exe");
+  // A plain text is not the system's to expand.
+  reg.SetText(HKCR, key, "", "%ProgramFiles%\\Winamp\\winamp.exe");
+  EXPECT_EQ(ShellOpenCommand(reg, ".mp3"), "%ProgramFiles%\\Winamp\\winamp.exe");
 }
 
 TEST(ShellOpenCommandTest, MissingExtensionTypeOrCommandGivesEmpty) {
@@ -133,8 +166,11 @@ TEST(FindPersonalFolderTest, UserKeyFirstThenMachineKey) {
       "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\User Shell Folders";
   FakeRegistry reg;
   EXPECT_EQ(FindPersonalFolder(reg), "");
-  reg.SetText(HKLM, machine, "Personal", "%USERPROFILE%\\My Documents");
-  EXPECT_EQ(FindPersonalFolder(reg), "%USERPROFILE%\\My Documents") << "used unexpanded";
+  reg.SetText(HKLM, machine, "Personal", "C:\\Docs");
+  EXPECT_EQ(FindPersonalFolder(reg), "C:\\Docs");
+  // As the system stores it: an expandable text, opened expanded.
+  reg.SetExpandText(HKLM, machine, "Personal", "%USERPROFILE%\\My Documents");
+  EXPECT_EQ(FindPersonalFolder(reg), "C:\\Documents and Settings\\kd\\My Documents");
   reg.AddKey(HKCU, user);  // the user key decides even without the value
   EXPECT_EQ(FindPersonalFolder(reg), "");
   reg.SetText(HKCU, user, "Personal", "C:\\My Documents");
@@ -184,6 +220,9 @@ TEST(AppPathTest, DefaultValueOfTheProgramsKey) {
   EXPECT_EQ(AppPath(reg, "WinWord.exe"), "C:\\Office\\WINWORD.EXE");
   EXPECT_EQ(AppPath(reg, "Excel.exe"), "");
   EXPECT_EQ(AppPath(reg, ""), "") << "the App Paths key itself is no program";
+  reg.SetExpandText(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Excel.exe", "",
+                    "%ProgramFiles%\\Office\\EXCEL.EXE");
+  EXPECT_EQ(AppPath(reg, "Excel.exe"), "C:\\Program Files\\Office\\EXCEL.EXE");
 }
 
 TEST(FileTitleTest, DocumentedExamples) {

@@ -51,6 +51,9 @@ class FakePanel : public PanelControl {
   void BtNextClick() override { Click("Next", mode); }
   void BtPrevClick() override { Click("Prev", mode); }
   void BtEjectClick() override { Click("Eject", 6); }
+  void PlayDiscInDrive(int drive) override {
+    Click((std::string("Play drive ") + static_cast<char>('A' + drive)).c_str(), kPanelPlaying);
+  }
   int Mode() override { return mode; }
   void SetShowOnPlay(bool) override {}
   void SetLoop(bool) override {}
@@ -63,7 +66,7 @@ class FakePanel : public PanelControl {
  private:
   void Click(const char* button, int after) {
     log_.push_back(std::string("Panel ") + button);
-    if (std::string(button) != "Play" || playWorks) mode = after;
+    if (std::string(button).rfind("Play", 0) != 0 || playWorks) mode = after;
   }
   CallLog& log_;
 };
@@ -292,13 +295,23 @@ TEST(MediaKeysTest, PanelWithNothingToPlayIsNotBelievedPlaying) {
 TEST(MediaKeysTest, InsertedDiscPlaysInThePanelWhateverThePlayer) {
   for (int player : {kPlayerPanel, kPlayerNone, kPlayerWinamp}) {
     MediaRig rig(player);
-    rig.engine->PlayInsertedDisc();
-    EXPECT_EQ(rig.Take(), (CallLog{"Panel Play"})) << "player " << player;
+    rig.engine->PlayInsertedDisc('E');
+    EXPECT_EQ(rig.Take(), (CallLog{"Panel Play drive E"})) << "player " << player;
     EXPECT_TRUE(rig.engine->Playing());
   }
+  // Without a drive letter, the first disc the panel finds.
+  MediaRig any(kPlayerPanel);
+  any.engine->PlayInsertedDisc(0);
+  EXPECT_EQ(any.Take(), (CallLog{"Panel Play"}));
+  any.panel.mode = 1;
+  any.panel.playWorks = false;
+  any.engine->PlayInsertedDisc('D');
+  EXPECT_EQ(any.Take(), (CallLog{"Panel Play drive D"}));
+  EXPECT_FALSE(any.engine->Playing()) << "nothing to play in D:";
+
   MediaRig rig(kPlayerWinamp);
   rig.starter.winExecResult = 2;
-  rig.alerts.whileOpen = [&] { rig.engine->PlayInsertedDisc(); };
+  rig.alerts.whileOpen = [&] { rig.engine->PlayInsertedDisc('D'); };
   rig.Run(10);
   EXPECT_EQ(rig.Take(), (CallLog{"WinExec " + std::string(kMp3Command) + " show 5",
                                  "Box Please install WINAMP first !"}))

@@ -32,6 +32,16 @@
 //                                      appears once the watching has begun, so a
 //                                      script can start it before a short-lived
 //                                      drawing and not race the drawing's wipe.
+//   hotkey_helper --stall CLASS MS     suspend for MS milliseconds the thread of
+//                                      the top-level window CLASS (keyhook.dll's
+//                                      watch window: its hook thread), so that the
+//                                      low-level hook misses keys as one that
+//                                      Windows removed would
+//   hotkey_helper --holdlock MS        hold keyhook.dll's cross-process lock for
+//                                      MS milliseconds: the classic hook (9x
+//                                      family) then passes keys on unseen
+//                                      Both write $KD_RUN/stall.ready once the
+//                                      stall has begun and print "done" at its end.
 #include <windows.h>
 
 #include <cstdio>
@@ -223,6 +233,46 @@ int Pixels(char what, int x, int y, int w, int h, const char* rgb) {
   return 0;
 }
 
+bool MarkStallBegun() {
+  char run[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("KD_RUN", run, sizeof run);
+  if (n == 0 || n >= sizeof run) return false;
+  FILE* f = std::fopen((std::string("Z:") + run + "/stall.ready").c_str(), "wb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+int StallThreadOf(const char* cls, DWORD ms) {
+  HWND w = FindWindowA(cls, nullptr);
+  HANDLE thread = w ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(w, nullptr))
+                    : nullptr;
+  if (!thread || SuspendThread(thread) == static_cast<DWORD>(-1)) {
+    std::printf("cannot suspend the thread of %s\n", cls);
+    return 1;
+  }
+  MarkStallBegun();
+  Sleep(ms);
+  ResumeThread(thread);
+  CloseHandle(thread);
+  std::printf("done\n");
+  return 0;
+}
+
+int HoldHookLock(DWORD ms) {
+  HANDLE lock = CreateMutexA(nullptr, FALSE, "KeyhookSharedSectionLock");
+  if (!lock || WaitForSingleObject(lock, 5000) != WAIT_OBJECT_0) {
+    std::printf("cannot take keyhook's lock\n");
+    return 1;
+  }
+  MarkStallBegun();
+  Sleep(ms);
+  ReleaseMutex(lock);
+  CloseHandle(lock);
+  std::printf("done\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -245,5 +295,7 @@ int main(int argc, char** argv) {
     return Watch(Number(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                  std::atoi(argv[6]), argv[7]);
   }
+  if (argc >= 4 && std::strcmp(argv[1], "--stall") == 0) return StallThreadOf(argv[2], Number(argv[3]));
+  if (argc >= 3 && std::strcmp(argv[1], "--holdlock") == 0) return HoldHookLock(Number(argv[2]));
   return LogStart(argc, argv);
 }

@@ -38,7 +38,9 @@ class RecordingTargets : public DispatchTargets {
     return Volume;
   }
   void MediaStop() override { Calls.push_back("MediaStop"); }
-  void PlayInsertedDisc() override { Calls.push_back("PlayDisc"); }
+  void PlayInsertedDisc(char drive) override {
+    Calls.push_back(std::string("PlayDisc ") + (drive ? std::string(1, drive) : "any"));
+  }
   void ShowOsdText(const std::string& text) override { Calls.push_back("Osd " + text); }
   void ShowVolumeBar(int level) override { Calls.push_back("Bar " + std::to_string(level)); }
   void ShowChannelSetting() override { Calls.push_back("ShowForm3"); }
@@ -125,6 +127,20 @@ TEST_F(DispatchTest, RowWithoutEngineEntryShowsNotAssigned) {
   EXPECT_EQ(Calls{}, Take());
 }
 
+TEST_F(DispatchTest, UnreadableRowShowsNotAssignedWithoutRunning) {
+  // The load could not read row 1: its engine entry is empty, and running
+  // it would "succeed" with an empty caption.
+  SetRows({{0x32, 20}, {0x21, 0}, {0x21, 2}});
+  table_.Unreadable[1] = true;
+  Send(0x500, 0x21, 0);
+  EXPECT_EQ(Calls({"Osd Hotkey not assigned!"}), Take());
+  Send(0x500, 0x21, 2);  // auto-repeat: no second text
+  EXPECT_EQ(Calls{}, Take());
+  table_.Unreadable[1] = false;
+  Send(0x500, 0x21, 0);
+  EXPECT_EQ(Calls({"RunEntry 1", "Osd caption1"}), Take());
+}
+
 TEST_F(DispatchTest, VolumeCodesRunAndShowTheBarEvenOnRepeat) {
   SetRows({{0x30, 3}, {0x2E, 4}});
   t_.Volume = 0xFFFF;
@@ -202,9 +218,15 @@ TEST_F(DispatchTest, OtherReportKindsLeaveLampsAndForm3) {
   EXPECT_EQ(Calls{}, Take());
 }
 
-TEST_F(DispatchTest, IgnoredWordsNeverChangeLamps) {
-  for (intptr_t word : {0x201, 0x401, 0x2001, 0x4001, 0x8001}) Send(0x464, 0, word);
-  EXPECT_EQ(Calls{}, Take());
+TEST_F(DispatchTest, ReceiverStatusWordsNeverChangeLampsOrForm3) {
+  // The receiver's status words (0x201, 0x401, 0x2001, 0x4001, 0x8001)
+  // and other words of kind 1, between indicator reports that do change
+  // the lamps: only the indicator reports reach them.
+  Send(0x464, 0, 0x0104);
+  for (intptr_t word : {0x201, 0x401, 0x2001, 0x4001, 0x8001, 0x0301, 0x1F01, 0x0C01}) Send(0x464, 0, word);
+  Send(0x464, 0, 0x1804);
+  for (intptr_t word : {0x201, 0x8001, 0x0F01}) Send(0x464, 0, word);
+  EXPECT_EQ(Calls({"HideForm3", "Lamps red/grey", "ShowForm3", "Lamps grey/red"}), Take());
 }
 
 TEST_F(DispatchTest, LockRequestPassesTheLowByte) {
@@ -218,10 +240,16 @@ TEST_F(DispatchTest, ReloadIsHandledWhateverItsResult) {
   EXPECT_EQ(Calls({"Reload"}), Take());
 }
 
-TEST_F(DispatchTest, InsertedDiscPlaysWhateverTheDrive) {
+TEST_F(DispatchTest, InsertedDiscPlaysInTheDriveAutoPlayNamed) {
   EXPECT_TRUE(Send(0x503, 'D', 0));
   EXPECT_TRUE(Send(0x503, 'Z', 0));
-  EXPECT_EQ(Calls({"PlayDisc", "PlayDisc"}), Take());
+  EXPECT_TRUE(Send(0x503, 'e', 0));
+  // No drive letter: the disc the panel finds first.
+  EXPECT_TRUE(Send(0x503, 0, 0));
+  EXPECT_TRUE(Send(0x503, '1', 0));
+  EXPECT_TRUE(Send(0x503, 0x144, 0));
+  EXPECT_EQ(Calls({"PlayDisc D", "PlayDisc Z", "PlayDisc E", "PlayDisc any", "PlayDisc any", "PlayDisc any"}),
+            Take());
 }
 
 TEST_F(DispatchTest, MenuOpensOnlyOnRightButtonDown) {

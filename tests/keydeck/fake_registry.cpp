@@ -118,6 +118,18 @@ long FakeRegistry::OpenKey(HKeyRoot root, const std::string& path, uint32_t acce
   return kErrSuccess;
 }
 
+long FakeRegistry::CreateKey(HKeyRoot root, const std::string& path, uint32_t access,
+                             RegHandle* key) {
+  bool ok = false;
+  const std::string full = Normalise(root, path, &ok);
+  if (!ok) return kErrBadPathname;
+  if (keys_.count(full) == 0) {
+    if (ReadOnly) return kErrAccessDenied;
+    AddKey(path, root);
+  }
+  return OpenKey(root, path, access, key);
+}
+
 long FakeRegistry::CloseKey(RegHandle key) {
   return handles_.erase(key) ? kErrSuccess : kErrInvalidHandle;
 }
@@ -148,7 +160,7 @@ long FakeRegistry::SetValue(RegHandle key, const char* name, uint32_t type, cons
                             uint32_t size) {
   auto h = handles_.find(key);
   if (h == handles_.end()) return kErrInvalidHandle;
-  if ((handleAccess_[key] & kKeySetValue) == 0) return kErrAccessDenied;
+  if ((handleAccess_[key] & kKeySetValue) == 0 || ReadOnly) return kErrAccessDenied;
   ++writes_;
   keys_[h->second][ValueKey(name)] = FakeValue{type, std::vector<uint8_t>(data, data + size)};
   return kErrSuccess;

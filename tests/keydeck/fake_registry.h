@@ -37,9 +37,13 @@ class FakeRegistry : public RegistryAccess {
 
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
   int Writes() const { return writes_; }
+  // Keys open, but neither values nor keys can be written (a user of the
+  // NT family without rights to the machine's keys).
+  bool ReadOnly = false;
   std::vector<uint32_t> OpenAccessLog() const { return accessLog_; }
 
   long OpenKey(HKeyRoot root, const std::string& path, uint32_t access, RegHandle* key) override;
+  long CreateKey(HKeyRoot root, const std::string& path, uint32_t access, RegHandle* key) override;
   long CloseKey(RegHandle key) override;
   long QueryValue(RegHandle key, const char* name, uint32_t* type, uint8_t* data,
                   uint32_t* size) override;

@@ -182,6 +182,12 @@ TEST_F(SettingsTest, MissingRowKeyKeepsLaterRowsAtTheirIndex) {
   EXPECT_EQ("", services_.Entries[1].Caption);
   EXPECT_EQ(0, services_.Entries[1].Function);
   EXPECT_EQ("Calculator", services_.Entries[2].Caption);
+  // Marked, so that its key says "Hotkey not assigned!" instead of
+  // running an empty entry.
+  const HotkeyTable& t = store_.Current().Hotkeys;
+  EXPECT_FALSE(t.Unreadable[0]);
+  EXPECT_TRUE(t.Unreadable[1]);
+  EXPECT_FALSE(t.Unreadable[2]);
 }
 
 TEST_F(SettingsTest, RowWithAnUnreadableValueIsLoadedEmptyAsAWhole) {
@@ -200,6 +206,17 @@ TEST_F(SettingsTest, RowWithAnUnreadableValueIsLoadedEmptyAsAWhole) {
   }
   EXPECT_EQ("Mute", services_.Entries[3].Caption);
   EXPECT_EQ(5, services_.Entries[3].Function);
+  const HotkeyTable& t = store_.Current().Hotkeys;
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(t.Unreadable[i]) << "row " << i;
+  EXPECT_FALSE(t.Unreadable[3]);
+
+  // Repaired rows load whole again, and the marks go with them.
+  AddRow(0, "WWW", "", 20);
+  AddRow(1, "Email", "", 21);
+  AddRow(2, "Calculator", "calc.exe", 2);
+  ASSERT_TRUE(store_.LoadSettings());
+  for (int i = 0; i < kMaxHotkeys; ++i) EXPECT_FALSE(t.Unreadable[i]) << "row " << i;
+  EXPECT_EQ("Email", services_.Entries[1].Caption);
 }
 
 TEST_F(SettingsTest, MissingRowValuesReadAsEmptyAndZero) {
@@ -446,61 +463,139 @@ TEST_F(SettingsTest, OpenDialogFilterHasEightEntriesEvenWithoutTypeNames) {
   EXPECT_EQ(std::string::npos, filter.find("||")) << "an empty half ends the dialog's filter list";
 }
 
-TEST_F(SettingsTest, SaveWithoutWriteSideWritesNothing) {
+// A choice from the menu: the OSD font and a program for row 0
+// (Application 1), as the font dialog and the menu leave them.
+void ChooseFontAndProgram(OsdFont& font, test::FakeSettingsServices& services) {
+  font.FaceName = "Courier New";
+  font.Size = -16;
+  font.Color = 0x123456;
+  font.Style = 5;
+  font.CharSet = 0xFFFF;
+  services.Entries[0] = {"notepad", "C:\\WINDOWS\\notepad.exe", 2};
+}
+
+TEST_F(SettingsTest, ChoicesSurviveAReloadWithoutAWriteSide) {
   AddReadSide();
   ASSERT_TRUE(store_.LoadSettings());
-  store_.SaveSettings();
-  EXPECT_EQ(0, reg_.Writes());
-  EXPECT_FALSE(reg_.HasKey(kW1));
-  reg_.AddKey(kW1);  // no model name
-  store_.SaveSettings();
-  reg_.SetText(kW1, "", "KB100W");  // model key missing
-  store_.SaveSettings();
-  EXPECT_EQ(0, reg_.Writes());
-  EXPECT_FALSE(reg_.HasKey(kW2));
+  ChooseFontAndProgram(font_, services_);
+  EXPECT_TRUE(store_.SaveSettings());
+  EXPECT_FALSE(reg_.HasKey(kW1)) << "the write side is never made";
+
+  // What the load reads now holds the choice...
+  EXPECT_EQ("Courier New", reg_.Text(kR2, "Font"));
+  EXPECT_EQ(0xFFFFFFF0u, reg_.Dword(kR2, "FontSize"));
+  EXPECT_EQ(0x123456u, reg_.Dword(kR2, "FontColor"));
+  EXPECT_EQ(5u, reg_.Dword(kR2, "FontStyle"));
+  EXPECT_EQ(0xFFFFu, reg_.Dword(kR2, "FontCharSet"));
+  EXPECT_EQ("notepad", reg_.Text(Row(kR2, 0), "Caption"));
+  // ...and nothing the menu does not store.
+  EXPECT_EQ(2u, reg_.Dword(kR2, "MsgLoc"));
+  EXPECT_EQ(1u, reg_.Dword(kR2, "OSD"));
+  EXPECT_EQ(0u, reg_.Dword(kR2, "Player"));
+
+  // A reload (and so a restart) keeps it.
+  font_ = OsdFont();
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ("Courier New", font_.FaceName);
+  EXPECT_EQ(-16, font_.Size);
+  EXPECT_EQ(0x123456u, font_.Color);
+  EXPECT_EQ(5, font_.Style);
+  EXPECT_EQ(0xFFFF, font_.CharSet);
+  ASSERT_EQ(3u, services_.Entries.size());
+  EXPECT_EQ("notepad", services_.Entries[0].Caption);
+  EXPECT_EQ("C:\\WINDOWS\\notepad.exe", services_.Entries[0].LinkTo);
+  EXPECT_EQ(2, services_.Entries[0].Function);
+  EXPECT_EQ("Email", services_.Entries[1].Caption);
   EXPECT_EQ(0, reg_.OpenHandles());
 }
 
-TEST_F(SettingsTest, SaveWritesFontAndExistingRowsOnly) {
+TEST_F(SettingsTest, SaveWritesBothSidesWhereTheyExist) {
   AddReadSide();
   AddWriteSide();
   reg_.AddKey(Row(kW2, 0));
   reg_.AddKey(Row(kW2, 2));
   ASSERT_TRUE(store_.LoadSettings());
-  font_.FaceName = "Courier New";
-  font_.Size = -16;
-  font_.Color = 0x123456;
-  font_.Style = 5;
-  font_.CharSet = 0xFFFF;
+  ChooseFontAndProgram(font_, services_);
   services_.Entries[2] = {"Notepad", "notepad.exe", 2};
-  store_.SaveSettings();
+  EXPECT_TRUE(store_.SaveSettings());
 
-  EXPECT_EQ("Courier New", reg_.Text(kW2, "Font"));
-  EXPECT_EQ(0xFFFFFFF0u, reg_.Dword(kW2, "FontSize"));
-  EXPECT_EQ(0x123456u, reg_.Dword(kW2, "FontColor"));
-  EXPECT_EQ(5u, reg_.Dword(kW2, "FontStyle"));
-  EXPECT_EQ(0xFFFFu, reg_.Dword(kW2, "FontCharSet"));
-  EXPECT_EQ("WWW", reg_.Text(Row(kW2, 0), "Caption"));
-  EXPECT_EQ(20u, reg_.Dword(Row(kW2, 0), "Function"));
-  EXPECT_EQ("Notepad", reg_.Text(Row(kW2, 2), "Caption"));
-  EXPECT_EQ("notepad.exe", reg_.Text(Row(kW2, 2), "LinkTo"));
-  EXPECT_FALSE(reg_.HasKey(Row(kW2, 1)));
+  for (const std::string& side : {kR2, kW2}) {
+    SCOPED_TRACE(side);
+    EXPECT_EQ("Courier New", reg_.Text(side, "Font"));
+    EXPECT_EQ(0xFFFFFFF0u, reg_.Dword(side, "FontSize"));
+    EXPECT_EQ(0x123456u, reg_.Dword(side, "FontColor"));
+    EXPECT_EQ(5u, reg_.Dword(side, "FontStyle"));
+    EXPECT_EQ(0xFFFFu, reg_.Dword(side, "FontCharSet"));
+    EXPECT_EQ("notepad", reg_.Text(Row(side, 0), "Caption"));
+    EXPECT_EQ(2u, reg_.Dword(Row(side, 0), "Function"));
+    EXPECT_EQ("Notepad", reg_.Text(Row(side, 2), "Caption"));
+    EXPECT_EQ("notepad.exe", reg_.Text(Row(side, 2), "LinkTo"));
+  }
+  EXPECT_EQ("Email", reg_.Text(Row(kR2, 1), "Caption"));
+  EXPECT_FALSE(reg_.HasKey(Row(kW2, 1))) << "the write side gets no new keys";
   EXPECT_EQ(nullptr, reg_.Value(kW2, "MsgLoc"));
   EXPECT_EQ(nullptr, reg_.Value(kW2, "OSD"));
   EXPECT_EQ(0, reg_.OpenHandles());
 }
 
-TEST_F(SettingsTest, ReloadAfterSaveRestoresTheReadSideFont) {
+TEST_F(SettingsTest, RowChosenForAMissingRowKeyIsWrittenToANewKey) {
+  AddReadSide();
+  reg_.RemoveKey(Row(kR2, 1));
+  ASSERT_TRUE(store_.LoadSettings());
+  services_.Entries[1] = {"Mail", "mail.exe", 2};
+  store_.RowChanged(1);
+  EXPECT_FALSE(store_.Current().Hotkeys.Unreadable[1]) << "the menu gave it an action";
+  EXPECT_TRUE(store_.SaveSettings());
+  ASSERT_TRUE(reg_.HasKey(Row(kR2, 1)));
+  EXPECT_EQ("mail.exe", reg_.Text(Row(kR2, 1), "LinkTo"));
+  ASSERT_TRUE(store_.LoadSettings());
+  EXPECT_EQ("Mail", services_.Entries[1].Caption);
+  EXPECT_FALSE(store_.Current().Hotkeys.Unreadable[1]);
+}
+
+TEST_F(SettingsTest, UnreadableRowTheMenuDidNotTouchIsLeftAsStored) {
+  AddReadSide();
+  AddWriteSide();
+  reg_.AddKey(Row(kW2, 1));
+  reg_.SetText(Row(kR2, 1), "Function", "21");  // a number stored as text
+  reg_.RemoveKey(Row(kR2, 2));
+  ASSERT_TRUE(store_.LoadSettings());
+  ASSERT_TRUE(store_.Current().Hotkeys.Unreadable[1]);
+  EXPECT_TRUE(store_.SaveSettings());
+  // Blanks over what could not be read would lose it for good.
+  EXPECT_EQ("Email", reg_.Text(Row(kR2, 1), "Caption"));
+  EXPECT_EQ("21", reg_.Text(Row(kR2, 1), "Function"));
+  EXPECT_FALSE(reg_.HasKey(Row(kR2, 2))) << "no empty key for a missing row";
+  EXPECT_EQ(nullptr, reg_.Value(Row(kW2, 1), "Caption"));
+}
+
+TEST_F(SettingsTest, SaveThatCannotWriteWhatTheLoadReadsFails) {
   AddReadSide();
   AddWriteSide();
   ASSERT_TRUE(store_.LoadSettings());
-  font_.FaceName = "Courier New";
-  store_.SaveSettings();
-  ASSERT_TRUE(store_.LoadSettings());
-  EXPECT_EQ("Tahoma", font_.FaceName);
+  ChooseFontAndProgram(font_, services_);
+  reg_.ReadOnly = true;  // no rights to the machine's keys
+  EXPECT_FALSE(store_.SaveSettings());
   EXPECT_EQ("Tahoma", reg_.Text(kR2, "Font"));
+  EXPECT_EQ(0, reg_.OpenHandles());
+
+  reg_.ReadOnly = false;
+  reg_.RemoveKey(kR1);  // the settings are gone since the load
+  EXPECT_FALSE(store_.SaveSettings());
+  EXPECT_FALSE(reg_.HasKey(kR2)) << "the save makes no settings of its own";
+  EXPECT_EQ(0, reg_.OpenHandles());
 }
 
+TEST_F(SettingsTest, WriteSideWithoutItsModelKeyGetsNothing) {
+  AddReadSide();
+  ASSERT_TRUE(store_.LoadSettings());
+  reg_.AddKey(kW1);  // no model name
+  EXPECT_TRUE(store_.SaveSettings());
+  reg_.SetText(kW1, "", "KB100W");  // model key missing
+  EXPECT_TRUE(store_.SaveSettings());
+  EXPECT_FALSE(reg_.HasKey(kW2));
+  EXPECT_EQ(0, reg_.OpenHandles());
+}
 
 // The codes the keyboard hook is told Keydeck acts on.
 TEST(ActingKeyCodes, FirstRowOfACodeDecidesAndChannelKeysAlwaysAct) {

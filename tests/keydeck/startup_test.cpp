@@ -48,6 +48,19 @@ class FakeBoxes : public MessageBoxes {
   }
 };
 
+// The named object of a running copy: taken once, by the first start.
+class FakeInstance : public InstanceLock {
+ public:
+  bool Taken = false;
+  int Claims = 0;
+  bool Claim() override {
+    ++Claims;
+    if (Taken) return false;
+    Taken = true;
+    return true;
+  }
+};
+
 class FakeRunner : public ProcessRunner {
  public:
   std::vector<std::pair<std::string, std::string>> Runs;
@@ -71,6 +84,8 @@ class StartTest : public ::testing::Test {
  protected:
   FakeWindows windows_;
   FakeBoxes boxes_;
+  FakeInstance instance_;
+  StartKind Decide(const std::string& tail) { return DecideStart(tail, windows_, boxes_, instance_); }
   void AddRunningInstance() {
     windows_.Windows = {{"TApplication", "WIRELESS KEYBOARD"}, {"TSetupFrm", "WIRELESS KEYBOARD SETUP"}};
   }
@@ -78,7 +93,7 @@ class StartTest : public ::testing::Test {
 
 TEST_F(StartTest, CommandsWithoutAnInstancePostNothing) {
   for (const char* tail : {"/p", "/q", "/u", "/x", "/", "/P"}) {
-    EXPECT_EQ(StartKind::RemoteCall, DecideStart(tail, windows_, boxes_)) << tail;
+    EXPECT_EQ(StartKind::RemoteCall, Decide(tail)) << tail;
   }
   EXPECT_TRUE(windows_.Posts.empty());
   EXPECT_TRUE(boxes_.Shown.empty());
@@ -87,9 +102,9 @@ TEST_F(StartTest, CommandsWithoutAnInstancePostNothing) {
 TEST_F(StartTest, CommandsReachTheRunningInstance) {
   AddRunningInstance();
   const WindowId setupFrm = 2;
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p", windows_, boxes_));
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/q", windows_, boxes_));
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/u now", windows_, boxes_));
+  EXPECT_EQ(StartKind::RemoteCall, Decide("/p"));
+  EXPECT_EQ(StartKind::RemoteCall, Decide("/q"));
+  EXPECT_EQ(StartKind::RemoteCall, Decide("/u now"));
   const std::vector<PostRecord> expected = {
       {setupFrm, 0x501, 1, 0}, {setupFrm, 0x12, 0, 0}, {setupFrm, 0x502, 1, 0}};
   EXPECT_EQ(expected, windows_.Posts);
@@ -112,22 +127,22 @@ TEST_F(StartTest, AutoPlayWithADriveAsksTheInstanceToPlay) {
   const WindowId setupFrm = 2;
   // What Windows runs for an inserted audio CD once the command is Keydeck's.
   const std::string tail = CommandTail("\"C:\\Program Files\\Keydeck\\keydeck.exe\" /p D:\\");
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart(tail, windows_, boxes_));
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p", windows_, boxes_));
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p x", windows_, boxes_));
+  EXPECT_EQ(StartKind::RemoteCall, Decide(tail));
+  EXPECT_EQ(StartKind::RemoteCall, Decide("/p"));
+  EXPECT_EQ(StartKind::RemoteCall, Decide("/p x"));
   const std::vector<PostRecord> expected = {
       {setupFrm, 0x503, 'D', 0}, {setupFrm, 0x501, 1, 0}, {setupFrm, 0x501, 1, 0}};
   EXPECT_EQ(expected, windows_.Posts);
 
   FakeWindows none;
-  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p D:\\", none, boxes_)) << "never starts a copy";
+  EXPECT_EQ(StartKind::RemoteCall, DecideStart("/p D:\\", none, boxes_, instance_)) << "never starts a copy";
   EXPECT_TRUE(none.Posts.empty());
 }
 
 TEST_F(StartTest, OtherLettersAndUpperCasePostNothing) {
   AddRunningInstance();
   for (const char* tail : {"/P", "/Q", "/U", "/x", "/", "//p"})
-    EXPECT_EQ(StartKind::RemoteCall, DecideStart(tail, windows_, boxes_)) << tail;
+    EXPECT_EQ(StartKind::RemoteCall, Decide(tail)) << tail;
   EXPECT_TRUE(windows_.Posts.empty());
 }
 
@@ -135,7 +150,7 @@ TEST_F(StartTest, SecondPlainStartIsRefused) {
   AddRunningInstance();
   for (const char* tail : {"", "p", " /p", "-q"}) {
     boxes_.Shown.clear();
-    EXPECT_EQ(StartKind::AlreadyRunning, DecideStart(tail, windows_, boxes_)) << tail;
+    EXPECT_EQ(StartKind::AlreadyRunning, Decide(tail)) << tail;
     ASSERT_EQ(1u, boxes_.Shown.size());
     EXPECT_EQ("Program already installed !", boxes_.Shown[0].Text);
     EXPECT_EQ("Message", boxes_.Shown[0].Caption);
@@ -144,9 +159,27 @@ TEST_F(StartTest, SecondPlainStartIsRefused) {
   EXPECT_TRUE(windows_.Posts.empty());
 }
 
+TEST_F(StartTest, RemoteCallsNeverTakeTheInstance) {
+  for (const char* tail : {"/p", "/q", "/u", "/x", "/p D:\\"}) Decide(tail);
+  EXPECT_EQ(0, instance_.Claims);
+  EXPECT_EQ(StartKind::Run, Decide("")) << "a plain start after them is the first copy";
+}
+
+TEST_F(StartTest, SecondStartBeforeTheFirstHasItsWindowsIsRefused) {
+  // Two starts at once: neither finds the other's windows, which come late.
+  EXPECT_EQ(StartKind::Run, Decide(""));
+  EXPECT_TRUE(boxes_.Shown.empty());
+  EXPECT_EQ(StartKind::AlreadyRunning, Decide(""));
+  ASSERT_EQ(1u, boxes_.Shown.size());
+  EXPECT_EQ("Program already installed !", boxes_.Shown[0].Text);
+  EXPECT_EQ("Message", boxes_.Shown[0].Caption);
+  EXPECT_EQ(kMbOk, boxes_.Shown[0].Flags);
+  EXPECT_TRUE(windows_.Posts.empty());
+}
+
 TEST_F(StartTest, OnlyTheApplicationWindowCountsAsARunningCopy) {
   windows_.Windows = {{"TSetupFrm", "WIRELESS KEYBOARD SETUP"}, {"TApplication", "OTHER"}};
-  EXPECT_EQ(StartKind::Run, DecideStart("", windows_, boxes_));
+  EXPECT_EQ(StartKind::Run, Decide(""));
   EXPECT_TRUE(boxes_.Shown.empty());
 }
 

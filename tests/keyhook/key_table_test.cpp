@@ -320,6 +320,57 @@ TEST(LockTracker, SeedKeepsOnlyTheThreeLockBitsAndForgetsHeldKeys) {
   EXPECT_EQ(t.Bits(), 3) << "a press after a reseed is a fresh press";
 }
 
+TEST(LockTracker, ResyncTakesTheSystemsStateAndSaysWhetherItChanged) {
+  LockTracker t;
+  t.Seed(0);
+  // A Caps Lock the hook never saw: the system has it on, the hook not.
+  EXPECT_TRUE(t.Resync(4));
+  EXPECT_EQ(t.Bits(), 4);
+  EXPECT_FALSE(t.Resync(4)) << "nothing new: no lamp refresh";
+  EXPECT_TRUE(t.Resync(0x102)) << "only bits 0 to 2 count";
+  EXPECT_EQ(t.Bits(), 2);
+  // Followed on from there.
+  t.OnKey(Down(0x91, 10));
+  t.OnKey(Up(0x91, 20));
+  EXPECT_EQ(t.Bits(), 3);
+}
+
+TEST(LockTracker, ResyncWhileALockKeyIsHeldKeepsItsRepeatsQuiet) {
+  LockTracker t;
+  t.Seed(0);
+  t.OnKey(Down(0x14, 0));  // Caps Lock held
+  EXPECT_FALSE(t.Resync(4)) << "the system agrees with the press";
+  t.OnKey(Down(0x14, 500));  // auto-repeat after the resync
+  EXPECT_EQ(t.Bits(), 4);
+  t.OnKey(Up(0x14, 600));
+  t.OnKey(Down(0x14, 700));
+  EXPECT_EQ(t.Bits(), 0);
+}
+
+TEST(LockTracker, AReleaseWithoutItsPressSaysTheBitsAreUnsure) {
+  LockTracker t;
+  t.Seed(0);
+  EXPECT_TRUE(t.OnKey(Down(0x14, 0)));
+  EXPECT_TRUE(t.OnKey(Down(0x14, 400))) << "auto-repeat of a press seen";
+  EXPECT_TRUE(t.OnKey(Up(0x14, 500)));
+  // The press went to the system without the hook (a stalled hook thread
+  // is skipped for a key, and called again for the next).
+  EXPECT_FALSE(t.OnKey(Up(0x90, 600)));
+  EXPECT_EQ(t.Bits(), 4) << "nothing flipped on a guess";
+  EXPECT_TRUE(t.OnKey(Up(0x41, 700))) << "other keys say nothing";
+  // The classic hook knows a repeat of a press it never saw.
+  EXPECT_FALSE(t.OnKey(ClassicHookEvent(0x91, 0x40000000u | (0x46u << 16), 800)));
+  EXPECT_EQ(t.Bits(), 4);
+}
+
+TEST(LockTracker, LockKeyPressesAreKnown) {
+  for (uint32_t vk : {0x14u, 0x90u, 0x91u}) {
+    EXPECT_TRUE(IsLockKeyPress(Down(vk, 0))) << vk;
+    EXPECT_FALSE(IsLockKeyPress(Up(vk, 0))) << vk;
+  }
+  for (uint32_t vk : {0x41u, 0x10u, 0x13u, 0xB3u}) EXPECT_FALSE(IsLockKeyPress(Down(vk, 0))) << vk;
+}
+
 }  // namespace
 }  // namespace keyhook
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -397,6 +398,97 @@ TEST_F(KeyhookTest, InputTheHookDidNotSeeGetsTheHookInstalledAgain) {
   ASSERT_TRUE(Fence()) << Describe();
   EXPECT_EQ(CountHotkeys(kMailCode), 2) << "reported once each:\n" << Describe();
   UnhookWindowsHookEx(mine);
+}
+
+// The thread that runs keyhook's hook, known by its window.
+HANDLE OpenHookThread() {
+  HWND watch = nullptr;
+  PumpUntil([&] { return (watch = FindWindowA("KeyhookResumeWatch", nullptr)) != nullptr; }, 2000);
+  if (!watch) return nullptr;
+  return OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, GetWindowThreadProcessId(watch, nullptr));
+}
+
+TEST_F(KeyhookTest, LockKeyTheLowLevelHookMissedIsTakenFromTheSystemOnceItIsBack) {
+  if (keyhook::UsesClassicHook(GetVersion())) {
+    GTEST_SKIP() << "the classic hook's missed keys: the next test";
+  }
+  const int before = GetNUMLock();
+  HANDLE hookThread = OpenHookThread();
+  ASSERT_NE(hookThread, nullptr);
+  // A stalled hook thread: Wine passes the key on without the hook after
+  // its timeout, as Windows does before it drops such a hook.
+  ASSERT_NE(SuspendThread(hookThread), static_cast<DWORD>(-1));
+  ASSERT_TRUE(Xdo("key Caps_Lock"));
+  Pump(3000);
+  ResumeThread(hookThread);
+  CloseHandle(hookThread);
+  std::printf("after the stall: GetNUMLock %d, this thread's Caps Lock %d\n", GetNUMLock(),
+              GetKeyState(VK_CAPITAL) & 1);
+  // The watchdog puts the hook back within two periods and takes the
+  // system's state; the change is announced.
+  EXPECT_TRUE(PumpUntil([&] { return !LockPosts().empty(); }, 3 * keyhook::HookWatchdog::kPeriodMs))
+      << Describe();
+  EXPECT_EQ(GetNUMLock() ^ before, 4) << "before " << before << " now " << GetNUMLock();
+  Xdo("key Caps_Lock");
+  PumpUntil([&] { return GetNUMLock() == before; }, 2000);
+  EXPECT_EQ(GetNUMLock(), before) << "followed again";
+}
+
+TEST_F(KeyhookTest, LockKeyTheClassicHookCouldNotLookAtIsTakenFromTheSystem) {
+  if (!keyhook::UsesClassicHook(GetVersion())) {
+    GTEST_SKIP() << "only the classic hook shares its lock across processes";
+  }
+  // As in Keydeck: the keys go to the desktop, the hook runs there.
+  ShowWindow(window_, SW_HIDE);
+  SetForegroundWindow(GetDesktopWindow());
+  Pump(200);
+  const int before = GetNUMLock();
+  HANDLE held = CreateMutexA(nullptr, FALSE, "KeyhookSharedSectionLock");
+  ASSERT_NE(held, nullptr);
+  ASSERT_EQ(WaitForSingleObject(held, 2000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_TRUE(Xdo("key Caps_Lock"));
+  Pump(1500);
+  ReleaseMutex(held);
+  CloseHandle(held);
+  EXPECT_TRUE(PumpUntil([&] { return !LockPosts().empty(); })) << Describe();
+  EXPECT_EQ(GetNUMLock() ^ before, 4) << "before " << before << " now " << GetNUMLock();
+  Xdo("key Caps_Lock");
+  PumpUntil([&] { return GetNUMLock() == before; }, 2000);
+  EXPECT_EQ(GetNUMLock(), before) << "followed again";
+}
+
+TEST_F(KeyhookTest, ResumeTakesTheSystemsLockState) {
+  // A lock key pressed while the machine slept (or on the log-on box) reaches
+  // no hook; here the hook's followed state is made wrong by a stall.
+  HANDLE hookThread = OpenHookThread();
+  ASSERT_NE(hookThread, nullptr);
+  const int before = GetNUMLock();
+  HWND watch = FindWindowA("KeyhookResumeWatch", nullptr);
+  if (keyhook::UsesClassicHook(GetVersion())) {
+    // The hook must run elsewhere: on this thread it would get the lock
+    // this thread holds.
+    ShowWindow(window_, SW_HIDE);
+    SetForegroundWindow(GetDesktopWindow());
+    Pump(200);
+    HANDLE held = CreateMutexA(nullptr, FALSE, "KeyhookSharedSectionLock");
+    ASSERT_EQ(WaitForSingleObject(held, 2000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ASSERT_TRUE(Xdo("key Num_Lock"));
+    Pump(1500);
+    ReleaseMutex(held);
+    CloseHandle(held);
+  } else {
+    ASSERT_NE(SuspendThread(hookThread), static_cast<DWORD>(-1));
+    ASSERT_TRUE(Xdo("key Num_Lock"));
+    Pump(3000);
+    ResumeThread(hookThread);
+  }
+  CloseHandle(hookThread);
+  PostMessageA(watch, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  EXPECT_TRUE(PumpUntil([&] { return (GetNUMLock() ^ before) == 2; }, 1500))
+      << "before " << before << " now " << GetNUMLock();
+  Xdo("key Num_Lock");
+  PumpUntil([&] { return GetNUMLock() == before; }, 2000);
+  EXPECT_EQ(GetNUMLock(), before) << "followed again";
 }
 
 // The classic hook's cross-process lock, by the name keyhook.dll gives it.

@@ -243,5 +243,33 @@ TEST_F(PanelTest, DragMovesOnATenPixelGrid) {
   EXPECT_EQ(view.moves, (Lines{"830,0", "-10,-10"}));
 }
 
+// AutoPlay names the drive of the disc just inserted: that disc plays,
+// not the first one the search would find.
+TEST_F(PanelTest, DiscInTheNamedDrivePlaysWhateverTheFirstDriveHolds) {
+  drives.drives['D'] = {kDriveCdRom, "Audio CD", {}};
+  VideoCd();  // in E:
+  panel.PlayDiscInDrive(4);
+  EXPECT_EQ(Sent(), "window 0|open e:\\MPEGAV\\AVSEQ01.DAT|window 0|play");
+  EXPECT_EQ(panel.Source(), kSourceVideoCd);
+  EXPECT_TRUE(view.visible && view.timer);
+  EXPECT_EQ(drives.asked, (Lines{"label E:\\", "files e:\\MPEGAV\\*.*"})) << "D: never read";
+
+  // Another disc while one plays: the new one replaces it.
+  dev.mode = kModePlaying;
+  dev.trackLengths.assign(12, 4 | 10 << 8);
+  dev.length = 50;
+  panel.PlayDiscInDrive(3);
+  EXPECT_EQ(Sent(), "stop|close|open cdaudio d:|play");
+  EXPECT_EQ(panel.Source(), kSourceAudioCd);
+
+  // A drive that is no CD-ROM drive, or holds nothing the panel plays:
+  // what plays goes on.
+  drives.drives['F'] = {kDriveCdRom, "DATA", {{"", {"setup.exe"}}}};
+  panel.SetFileName("C:\\movie.avi");
+  for (int drive : {-1, 2, 5, 26}) panel.PlayDiscInDrive(drive);
+  EXPECT_EQ(Sent(), "");
+  EXPECT_EQ(panel.Source(), kSourceAudioCd);
+}
+
 }  // namespace
 }  // namespace kd::test

@@ -41,19 +41,24 @@ class ComScope {
   HRESULT result_;
 };
 
-// The default render endpoint's volume interface, activated per operation
-// like the mixer is opened per operation.
+HRESULT ActivateDefaultEndpoint(IAudioEndpointVolume** volume) {
+  ComPtr<IMMDeviceEnumerator> devices;
+  HRESULT hr = CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                __uuidof(IMMDeviceEnumerator), devices.putVoid());
+  if (FAILED(hr)) return hr;
+  ComPtr<IMMDevice> speakers;
+  hr = devices->GetDefaultAudioEndpoint(eRender, eConsole, speakers.put());
+  if (FAILED(hr)) return hr;
+  return speakers->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+                            reinterpret_cast<void**>(volume));
+}
+
+// The endpoint's volume interface, activated per operation like the mixer
+// is opened per operation.
 class EndpointSession {
  public:
-  EndpointSession() {
-    ComPtr<IMMDeviceEnumerator> devices;
-    if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
-                                __uuidof(IMMDeviceEnumerator), devices.putVoid())))
-      return;
-    ComPtr<IMMDevice> speakers;
-    if (FAILED(devices->GetDefaultAudioEndpoint(eRender, eConsole, speakers.put()))) return;
-    speakers->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
-                       volume_.putVoid());
+  explicit EndpointSession(EndpointVolume::Activate activate) {
+    (activate ? activate : ActivateDefaultEndpoint)(volume_.put());
   }
   IAudioEndpointVolume* operator->() const { return volume_.operator->(); }
   explicit operator bool() const { return static_cast<bool>(volume_); }
@@ -66,27 +71,27 @@ class EndpointSession {
 }  // namespace
 
 uint32_t EndpointVolume::GetVolume() {
-  EndpointSession endpoint;
+  EndpointSession endpoint(activate_);
   float level = 0.0f;
   if (!endpoint || FAILED(endpoint->GetMasterVolumeLevelScalar(&level))) return 0;
   return ScalarToLevel(level);
 }
 
 bool EndpointVolume::SetVolume(uint32_t value) {
-  EndpointSession endpoint;
+  EndpointSession endpoint(activate_);
   if (!endpoint) return false;
   return SUCCEEDED(endpoint->SetMasterVolumeLevelScalar(LevelToScalar(value), nullptr));
 }
 
 int EndpointVolume::GetMute() {
-  EndpointSession endpoint;
+  EndpointSession endpoint(activate_);
   BOOL muted = FALSE;
   if (!endpoint || FAILED(endpoint->GetMute(&muted))) return -2;
   return muted ? 1 : 0;
 }
 
 bool EndpointVolume::SetMute(int value) {
-  EndpointSession endpoint;
+  EndpointSession endpoint(activate_);
   if (!endpoint) return false;
   return SUCCEEDED(endpoint->SetMute(value != 0 ? TRUE : FALSE, nullptr));
 }

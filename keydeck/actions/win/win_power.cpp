@@ -29,6 +29,8 @@ std::string WinSystemInfo::WindowsDirectory() {
   return std::string(buffer, length);
 }
 
+bool WinSystemInfo::IsLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 uint16_t WinSystemInfo::UserDefaultLangId() { return GetUserDefaultLangID(); }
 
 std::string WinSystemInfo::ProgramPath() {

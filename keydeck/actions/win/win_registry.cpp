@@ -74,6 +74,28 @@ std::optional<std::string> WinRegistry::ReadText(RegRoot root, std::string_view 
   return common::FromBuffer(text, data.size());
 }
 
+std::optional<std::string> WinRegistry::ReadExpandedText(RegRoot root, std::string_view path,
+                                                         std::string_view name) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  if (!ReadRaw(root, path, name, &type, &data)) return std::nullopt;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+  if (data.empty()) return std::string();
+  std::string text = common::FromBuffer(reinterpret_cast<const char*>(data.data()), data.size());
+  if (type == REG_SZ || text.find('%') == std::string::npos) return text;
+  // The first call tells the size (terminator included; the ANSI call may
+  // want one more); a variable that grows in between is read again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::vector<char> expanded(
+        ExpandEnvironmentStringsA(text.c_str(), nullptr, 0) + 1, '\0');
+    const DWORD n = ExpandEnvironmentStringsA(text.c_str(), expanded.data(),
+                                              static_cast<DWORD>(expanded.size()));
+    if (n == 0) return text;  // left as stored rather than lost
+    if (n <= expanded.size()) return common::FromBuffer(expanded.data(), expanded.size());
+  }
+  return text;
+}
+
 std::optional<uint32_t> WinRegistry::ReadNumber(RegRoot root, std::string_view path,
                                                 std::string_view name) {
   DWORD type = 0;

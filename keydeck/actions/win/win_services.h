@@ -5,6 +5,8 @@
 
 #include "keydeck/actions/platform.h"
 
+struct IAudioEndpointVolume;
+
 namespace kd {
 
 class WinRegistry final : public Registry {
@@ -12,6 +14,8 @@ class WinRegistry final : public Registry {
   bool KeyOpens(RegRoot root, std::string_view path) override;
   std::optional<std::string> ReadText(RegRoot root, std::string_view path,
                                       std::string_view name) override;
+  std::optional<std::string> ReadExpandedText(RegRoot root, std::string_view path,
+                                              std::string_view name) override;
   std::optional<uint32_t> ReadNumber(RegRoot root, std::string_view path,
                                      std::string_view name) override;
   bool WriteText(RegRoot root, std::string_view path, std::string_view name,
@@ -85,10 +89,18 @@ class MixerVolume final : public VolumeControl {
 // on the mixer's 0..0xFFFF scale.
 class EndpointVolume final : public VolumeControl {
  public:
+  // Gives the volume interface (a reference the caller releases) for one
+  // operation; the default activates the default render endpoint's.
+  using Activate = HRESULT (*)(IAudioEndpointVolume** volume);
+  explicit EndpointVolume(Activate activate = nullptr) : activate_(activate) {}
+
   uint32_t GetVolume() override;
   bool SetVolume(uint32_t value) override;
   int GetMute() override;
   bool SetMute(int value) override;
+
+ private:
+  Activate activate_;
 };
 
 class WinPowerControl final : public PowerControl {
@@ -105,6 +117,7 @@ class WinSystemInfo final : public SystemInfo {
   std::string WindowsDirectory() override;
   uint16_t UserDefaultLangId() override;
   std::string ProgramPath() override;
+  bool IsLeadByte(uint8_t byte) override;
 };
 
 }  // namespace kd

@@ -34,8 +34,12 @@ bool WinProgramStarter::StartProcess(const std::string& program, const std::stri
 }
 
 bool WinProgramStarter::FileExists(const std::string& path) {
+  // A removable drive without a disc (the help file's fixed place is on
+  // D:) would otherwise ask the user with a system box, on the GUI thread.
+  const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   WIN32_FIND_DATAA found;
   common::ScopedFind find(FindFirstFileA(path.c_str(), &found));
+  SetErrorMode(errorMode);
   return find.valid();
 }
 

@@ -44,6 +44,7 @@ class WinMediaPanel final : private PanelControl {
   void BtNextClick() override { panel_.BtNextClick(); }
   void BtPrevClick() override { panel_.BtPrevClick(); }
   void BtEjectClick() override { panel_.BtEjectClick(); }
+  void PlayDiscInDrive(int drive) override { panel_.PlayDiscInDrive(drive); }
   int Mode() override { return panel_.Mode(); }
   void SetShowOnPlay(bool on) override { panel_.SetShowOnPlay(on); }
   void SetLoop(bool checked) override;

@@ -43,6 +43,23 @@ struct Binder<I, Failure, R(WINAPI*)(A...)> {
   }
 };
 
+// An import the DLL may lack for good (an older or another build of it):
+// bound once, at the first call, to the function of the DLL already
+// loaded, or else to `Fallback`, which then serves every later call.
+template <const Import& I, auto Fallback, typename F>
+struct OptionalBinder;
+
+template <const Import& I, auto Fallback, typename R, typename... A>
+struct OptionalBinder<I, Fallback, R(WINAPI*)(A...)> {
+  static R WINAPI First(A... args) {
+    const HMODULE module = GetModuleHandleA(I.dll);
+    void* real = module ? reinterpret_cast<void*>(GetProcAddress(module, I.name)) : nullptr;
+    if (!real) real = reinterpret_cast<void*>(Fallback);
+    InterlockedExchangePointer(I.slot, real);
+    return reinterpret_cast<R(WINAPI*)(A...)>(real)(args...);
+  }
+};
+
 }  // namespace kd::late
 
 // Defines FN's import slot, bound from DLL at the first call; FAILURE is
@@ -56,5 +73,15 @@ struct Binder<I, Failure, R(WINAPI*)(A...)> {
   }                                                                                    \
   void* kd_late_##fn =                                                                 \
       reinterpret_cast<void*>(&kd::late::Binder<kd::late::k##fn, failure, decltype(&::fn)>::First);
+
+// Defines FN's import slot for a function that DLL, loaded with the
+// program, may not export: FALLBACK (a function of FN's type) stands in.
+#define KD_OPTIONAL_IMPORT(dll, fn, bytes, fallback)                                   \
+  extern "C" void* kd_late_##fn __asm__("__imp__" #fn "@" #bytes);                     \
+  namespace kd::late {                                                                 \
+  constexpr Import k##fn{dll, #fn, &kd_late_##fn};                                     \
+  }                                                                                    \
+  void* kd_late_##fn = reinterpret_cast<void*>(                                        \
+      &kd::late::OptionalBinder<kd::late::k##fn, &fallback, decltype(&::fn)>::First);
 
 #endif  // KEYDECK_SHELL_WIN_LATE_IMPORT_H_

@@ -104,8 +104,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   try {
     kd::WinWindowSystem windows;
     kd::WinMessageBoxes boxes;
+    // Held until the process ends, so that a start right after this one
+    // is refused even before this copy has its windows.
+    kd::WinInstanceLock running;
     const std::string tail = kd::CommandTail(GetCommandLineA());
-    if (kd::DecideStart(tail, windows, boxes) != kd::StartKind::Run) return 0;
+    if (kd::DecideStart(tail, windows, boxes, running) != kd::StartKind::Run) return 0;
     return kd::RunKeydeck(instance);
   } catch (const std::exception& e) {
     kd::ShowErrorBox(e.what());

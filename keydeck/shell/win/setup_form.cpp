@@ -257,10 +257,13 @@ void SetupForm::SetRow(int row, const HotkeyRow& entry) {
   e.LinkTo = entry.LinkTo;
   e.Function = entry.Function;
   engine.SetEntry(row, e);
+  store_.RowChanged(row);
 }
 
 void SetupForm::SaveSettings() {
-  store_.SaveSettings();
+  // The choice holds until the next load either way; the user is told that
+  // it will not outlast it.
+  if (!store_.SaveSettings()) MessageBoxA(hwnd_, kSettingsNotSaved, "Message", MB_OK | MB_ICONWARNING);
   TellHookActingKeys();  // a menu choice may have given a row its first action
 }
 bool SetupForm::ChooseOsdFont() { return RunOsdFontDialog(hwnd_, osd_->Font); }
@@ -304,7 +307,7 @@ bool SetupForm::RunEntry(int row) { return actions_.Engine().RunEntry(row); }
 std::string SetupForm::OsdCaption() const { return actions_.Engine().OsdCaption(); }
 uint32_t SetupForm::MasterVolume() { return actions_.Engine().MasterVolume(); }
 void SetupForm::MediaStop() { actions_.Engine().MediaStop(); }
-void SetupForm::PlayInsertedDisc() { actions_.Engine().PlayInsertedDisc(); }
+void SetupForm::PlayInsertedDisc(char drive) { actions_.Engine().PlayInsertedDisc(drive); }
 void SetupForm::ShowOsdText(const std::string& text) { osd_->ShowOsdText(text); }
 void SetupForm::ShowVolumeBar(int level) { osd_->ShowVolumeBar(level); }
 

@@ -59,7 +59,7 @@ class SetupForm final : public FormWindow,
   std::string OsdCaption() const override;
   uint32_t MasterVolume() override;
   void MediaStop() override;
-  void PlayInsertedDisc() override;
+  void PlayInsertedDisc(char drive) override;
   void ShowOsdText(const std::string& text) override;
   void ShowVolumeBar(int level) override;
   void ShowChannelSetting() override;

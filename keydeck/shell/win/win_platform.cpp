@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/win/scoped.h"
+#include "keydeck/shell/messages.h"
 
 namespace kd {
 
@@ -12,6 +13,16 @@ long WinRegistryAccess::OpenKey(HKeyRoot root, const std::string& path, uint32_t
   const LONG status = RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<uintptr_t>(root)),
                                     path.c_str(), 0, access, &opened);
   *key = status == ERROR_SUCCESS ? reinterpret_cast<RegHandle>(opened) : 0;
+  return status;
+}
+
+long WinRegistryAccess::CreateKey(HKeyRoot root, const std::string& path, uint32_t access,
+                                  RegHandle* key) {
+  HKEY created = nullptr;
+  const LONG status = RegCreateKeyExA(reinterpret_cast<HKEY>(static_cast<uintptr_t>(root)),
+                                      path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                      nullptr, &created, nullptr);
+  *key = status == ERROR_SUCCESS ? reinterpret_cast<RegHandle>(created) : 0;
   return status;
 }
 
@@ -42,6 +53,24 @@ bool WinWindowSystem::Post(WindowId window, uint32_t message, uintptr_t wParam, 
 
 int WinMessageBoxes::Show(const std::string& text, const char* caption, uint32_t flags) {
   return MessageBoxA(owner_, text.c_str(), caption, flags);
+}
+
+WinInstanceLock::~WinInstanceLock() {
+  if (mutex_) CloseHandle(mutex_);
+}
+
+bool WinInstanceLock::Claim() {
+  if (mutex_) return true;
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceObjectName);
+  // Without the object (its name taken by another kind of object) only the
+  // window test is left; the start goes on rather than never happen.
+  if (!mutex) return true;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return false;
+  }
+  mutex_ = mutex;
+  return true;
 }
 
 bool WinProcessRunner::RunAndWait(const std::string& program, const std::string& arguments) {

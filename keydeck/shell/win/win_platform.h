@@ -12,6 +12,7 @@ namespace kd {
 class WinRegistryAccess final : public RegistryAccess {
  public:
   long OpenKey(HKeyRoot root, const std::string& path, uint32_t access, RegHandle* key) override;
+  long CreateKey(HKeyRoot root, const std::string& path, uint32_t access, RegHandle* key) override;
   long CloseKey(RegHandle key) override;
   long QueryValue(RegHandle key, const char* name, uint32_t* type, uint8_t* data,
                   uint32_t* size) override;
@@ -32,6 +33,19 @@ class WinMessageBoxes final : public MessageBoxes {
 
  private:
   HWND owner_;
+};
+
+// A named mutex, held (not owned) until the process ends.
+class WinInstanceLock final : public InstanceLock {
+ public:
+  WinInstanceLock() = default;
+  ~WinInstanceLock() override;
+  WinInstanceLock(const WinInstanceLock&) = delete;
+  WinInstanceLock& operator=(const WinInstanceLock&) = delete;
+  bool Claim() override;
+
+ private:
+  HANDLE mutex_ = nullptr;
 };
 
 class WinProcessRunner final : public ProcessRunner {

@@ -1,68 +1,130 @@
-# Setup > Application 1 chooses a program for row 0: the row's key then
-# starts it, and the choice is written to the write side's row key.
-# Setup > Browser > Default opens the Internet options and writes row 3
-# back as the default browser.
+# Setup > Application 1 chooses a program for row 0 and OSD > Font an OSD
+# font, through the real menu and dialogs: row 0's key then starts the
+# program, and both choices are written where the settings are read (and
+# to the write side), so they are still in force after "keydeck /u" and
+# after a restart. Setup > Browser > Default opens the Internet options
+# and writes row 3 back as the default browser.
 source "$(dirname "$0")/lib.sh"
 
 SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
-W2ROW='HKLM\SOFTWARE\Tessaro\RF2400\Default\0000000000000000'
+R2='HKLM\SOFTWARE\TessaroVantik\RF2400\Default'
+W2='HKLM\SOFTWARE\Tessaro\RF2400\Default'
 
-click_item() {  # menu rect, item index, visible items
+# Clicks item $2 (0-based) of the $3 visible items of the menu at rect $1.
+click_item() {
   local left top right bottom
   read -r left top right bottom <<<"$1"
   timeout 10 xdotool mousemove $((left + 25)) $((top + (bottom - top) * (2 * $2 + 1) / (2 * $3))) click 1
   sleep 0.5
 }
 
+# Opens the setup menu and clicks "item/count" at each level in turn.
+menu_path() {
+  wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
+  wt waitvisible "#32768" - 3000 || { echo "menu did not open"; return 1; }
+  local seen="" step rect
+  for step in "$@"; do
+    rect=$(wt list "#32768" | grep -vxF -e "${seen:-none}" | head -n1)
+    [ -n "$rect" ] || { echo "menu level for $step did not open"; return 1; }
+    seen="$seen"$'\n'"$rect"
+    seen="${seen#$'\n'}"
+    click_item "$rect" "${step%/*}" "${step#*/}"
+  done
+}
+
+# A value of a key as "reg query" prints it.
+value() {  # key, name
+  timeout 30 wine reg query "$1" /v "$2" >"$KD_RUN/value.out" 2>&1 </dev/null
+  tr -d '\r' <"$KD_RUN/value.out" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+
+# The font the OSD font dialog opens with (it shows the font in use):
+# "face size".
+font_in_force() {
+  menu_path 1/3 0/4  # OSD > Font
+  wt boxtext Font 5000 >/dev/null
+  echo "$(wt ctext "#32770" Font 0x470) $(wt ctext "#32770" Font 0x472)"
+  wt press Font cancel 3000 >/dev/null
+  wt waitgone "#32770" Font 5000
+}
+
+# Row 0's key (0x21) starts the chosen program.
+row0_starts_notepad() {
+  wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null
+  if wt wait Notepad - 15000 >/dev/null; then
+    echo yes
+    wt post Notepad - 0x10 0 0 >/dev/null
+    wt waitgone Notepad - 5000
+  else
+    echo no
+  fi
+}
+
 import_keymap
 mkdir -p "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
 wt wait "${SETUP[@]}" 15000 >/dev/null
+start_font=$(font_in_force)
+echo "font at start: $start_font"
 
-wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
-wt waitvisible "#32768" - 3000
-main=$(wt list "#32768" | head -n1)
-click_item "$main" 0 3  # Setup
-sub=$(wt list "#32768" | grep -vx "$main" | head -n1)
-check "Setup submenu opened" yes "$([ -n "$sub" ] && echo yes || echo no)"
-click_item "$sub" 2 5  # Browser, Email, Application 1..3 (Hotkeys = 3)
+echo "-- Setup > Application 1"
+menu_path 0/3 2/5  # Setup > (Browser, Email, Application 1..3: Hotkeys = 3)
 check "file dialog opened" 0 "$(wt boxtext Open 5000 >/dev/null; echo $?)"
 path='C:\windows\notepad.exe'
 wt settext Open 0x47c "$path" 3000 >/dev/null || wt settext Open 0x480 "$path" 3000 >/dev/null
 wt press Open ok 3000 >/dev/null
 wt waitgone "#32770" Open 5000
+for side in "$R2" "$W2"; do
+  check "caption written to ${side%%\\RF2400*}" notepad "$(value "$side\\0000000000000000" Caption)"
+  check "link target written to ${side%%\\RF2400*}" "$path" "$(value "$side\\0000000000000000" LinkTo)"
+  check "function written to ${side%%\\RF2400*}" 0x2 "$(value "$side\\0000000000000000" Function)"
+done
+check "row 0's key now starts the chosen program" yes "$(row0_starts_notepad)"
 
-timeout 30 wine reg query "$W2ROW" >"$KD_RUN/row.out" 2>&1 </dev/null
-tr -d '\r' <"$KD_RUN/row.out"
-value() { tr -d '\r' <"$KD_RUN/row.out" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
-check "caption written" notepad "$(value Caption)"
-check "link target written" "$path" "$(value LinkTo)"
-check "function written" 0x2 "$(value Function)"
+echo "-- OSD > Font"
+menu_path 1/3 0/4
+check "font dialog opened" 0 "$(wt boxtext Font 5000 >/dev/null; echo $?)"
+# The next face of the list, and the size three steps down its list (the
+# dialog has the keyboard; Wine has no Arial, so it opens on its first face).
+timeout 10 xdotool key Down Tab Tab Down Down Down
+sleep 0.5
+wanted="$(wt ctext "#32770" Font 0x470) $(wt ctext "#32770" Font 0x472)"
+wt press Font ok 3000 >/dev/null
+wt waitgone "#32770" Font 5000
+chosen_font=$(font_in_force)
+echo "font chosen: $chosen_font (was $start_font)"
+check "the font chosen is a new one" yes "$([ "$chosen_font" != "$start_font" ] && echo yes || echo no)"
+check "the OSD took the dialog's font" "$wanted" "$chosen_font"
+face=$(value "$R2" Font)
+size=$(value "$R2" FontSize)
+check "face written where it is read" "${chosen_font% *}" "$face"
+check "size written where it is read" yes "$([ -n "$size" ] && [ "$size" != 0x18 ] && echo yes || echo no)"
+check "and to the write side" "$face $size" "$(value "$W2" Font) $(value "$W2" FontSize)"
 
-wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null
-check "row 0's key now starts the chosen program" 0 "$(wt wait Notepad - 15000; echo $?)"
-wt post Notepad - 0x10 0 0 >/dev/null
+echo "-- keydeck /u"
+check "/u ends" 0 "$(keydeck_once "$KD_RUN/work" /u)"
+sleep 1
+check "after /u row 0's key still starts the chosen program" yes "$(row0_starts_notepad)"
+check "after /u the chosen font is in force" "$chosen_font" "$(font_in_force)"
+
+echo "-- a restart"
+keydeck_stop
+keydeck_start "$KD_RUN/work"
+wt wait "${SETUP[@]}" 15000 >/dev/null
+check "after a restart row 0's key still starts the chosen program" yes "$(row0_starts_notepad)"
+check "after a restart the chosen font is in force" "$chosen_font" "$(font_in_force)"
 
 echo "-- Browser > Default"
-W2ROW3='HKLM\SOFTWARE\Tessaro\RF2400\Default\0000000000000003'
+W2ROW3="$W2\\0000000000000003"
 timeout 30 wine reg add "$W2ROW3" /v Caption /d marker /f >/dev/null 2>&1 </dev/null
 timeout 30 wine reg add "$W2ROW3" /v Function /t REG_DWORD /d 99 /f >/dev/null 2>&1 </dev/null
-wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
-wt waitvisible "#32768" - 3000
-main=$(wt list "#32768" | head -n1)
-click_item "$main" 0 3
-sub=$(wt list "#32768" | grep -vx "$main" | head -n1)
-click_item "$sub" 0 5  # Browser
-subsub=$(wt list "#32768" | grep -vxF -e "$main" -e "$sub" | head -n1)
-click_item "$subsub" 0 2  # Default
+menu_path 0/3 0/5 0/2  # Setup > Browser > Default
 options=$(wt waitbox "" 15000)
 echo "dialog opened by Default: '$options'"
 check "Default opens the Internet options" yes "$([ -n "$options" ] && echo yes || echo no)"
 sleep 1
-timeout 30 wine reg query "$W2ROW3" >"$KD_RUN/row3.out" 2>&1 </dev/null
-value3() { tr -d '\r' <"$KD_RUN/row3.out" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
-check "row 3 caption written" WWW "$(value3 Caption)"
-check "row 3 function written" 0x14 "$(value3 Function)"
+check "row 3 caption written" WWW "$(value "$W2ROW3" Caption)"
+check "row 3 function written" 0x14 "$(value "$W2ROW3" Function)"
 [ -n "$options" ] && wt press "$options" cancel 3000 >/dev/null
 keydeck_stop
 finish

@@ -1,7 +1,8 @@
 # The control form's messages as Keyhook, Kbdrelay and the outside world
 # send them: channel keys and receiver words drive the Channel Setting
 # window and the warning lamps; hotkeys run their rows with the lParam
-# gating; the volume codes show the bar; 0x602 opens the setup menu, whose
+# gating, and a row the load could not read says "Hotkey not assigned!";
+# the volume codes show the bar; 0x602 opens the setup menu, whose
 # Exit item asks before it ends Keydeck.
 source "$(dirname "$0")/lib.sh"
 
@@ -10,8 +11,11 @@ FORM3=(TForm3 "Channel Setting")
 post() { wt post "${SETUP[@]}" "$@" >/dev/null; sleep 0.3; }
 
 import_keymap
-# Row 0 (0x21) without its target: its run fails.
+# Row 0 (0x21) without its target: its run fails. Row 1 (0x6B) cannot be
+# read: its function is stored as text.
 timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default\0000000000000000' /v LinkTo /d "" /f \
+  >/dev/null 2>&1 </dev/null
+timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default\0000000000000001' /v Function /d 27 /f \
   >/dev/null 2>&1 </dev/null
 mkdir -p "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
@@ -59,6 +63,10 @@ green=$(count_colour 824 668 200 40 "#008000")
 check "failed row shows a text at the OSD place" yes "$([ "${green:-0}" -gt 20 ] && echo yes || echo no)"
 sleep 1.5
 check "the text is wiped" 0 "$(count_colour 824 668 200 40 "#008000")"
+post 0x500 0x6B 0
+green=$(count_colour 824 668 200 40 "#008000")
+check "an unreadable row shows a text at the OSD place" yes "$([ "${green:-0}" -gt 20 ] && echo yes || echo no)"
+sleep 1.5
 post 0x500 0x2E 7
 check "volume key on auto-repeat shows the bar" "srgb(255,255,0)" "$(pixel 10 655)"
 sleep 2.5

@@ -34,18 +34,22 @@ wt() {  # wintool with a time limit; prints its output
   return $rc
 }
 
+# The keydeck.exe the helpers start; a script may point it at a copy in a
+# folder of its own (the DLLs beside it are the ones it loads).
+KEYDECK_EXE="$KD_BIN/keydeck.exe"
+
 # Runs keydeck.exe in directory $1 with arguments; waits for it to end
 # (remote calls and refused starts end by themselves). Prints the status.
 keydeck_once() {
   local dir="$1"; shift
-  (cd "$dir" && timeout 60 wine "$KD_BIN/keydeck.exe" "$@" >"$KD_RUN/keydeck-once.log" 2>&1 </dev/null)
+  (cd "$dir" && timeout 60 wine "$KEYDECK_EXE" "$@" >"$KD_RUN/keydeck-once.log" 2>&1 </dev/null)
   echo $?
 }
 
 # Starts keydeck.exe in the background in directory $1.
 keydeck_start() {
   local dir="$1"; shift
-  (cd "$dir" && exec timeout 300 wine "$KD_BIN/keydeck.exe" "$@" >"$KD_RUN/keydeck.log" 2>&1 </dev/null) &
+  (cd "$dir" && exec timeout 300 wine "$KEYDECK_EXE" "$@" >"$KD_RUN/keydeck.log" 2>&1 </dev/null) &
   keydeck_pids+=($!)
 }
 

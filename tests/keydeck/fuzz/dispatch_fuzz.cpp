@@ -82,7 +82,7 @@ class CheckingTargets : public kd::DispatchTargets {
             "media stopped without a suspend");
     ++now.stops;
   }
-  void PlayInsertedDisc() override {
+  void PlayInsertedDisc(char) override {
     Require(now.message == kd::kWmKdPlayDisc, "a disc played by another message");
     ++now.discs;
   }
