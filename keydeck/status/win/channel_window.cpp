@@ -48,7 +48,9 @@ void ChannelWindow::FormShow() {
 
 void ChannelWindow::ShowToFront() {
   FormShow();
-  ShowWindow(hwnd_, SW_SHOW);
+  // SW_SHOW would leave a window the user minimised minimised, hidden or
+  // not, and the help picture would never come up again.
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
 }
 

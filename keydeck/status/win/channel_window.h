@@ -23,7 +23,8 @@ class ChannelWindow final : public FormWindow {
   static constexpr int kImageLeft = -8;
 
   bool Create(HINSTANCE instance, HWND owner, uint16_t languageId);
-  void ShowToFront();  // shows and brings to the foreground
+  // Shows, restored if the user minimised it, and brings to the foreground.
+  void ShowToFront();
   void Hide();
 
   HWND Panel1() const { return panel1_; }
