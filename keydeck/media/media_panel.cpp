@@ -34,14 +34,10 @@ int MediaPanel::Mode() { return device_.Mode(); }
 void MediaPanel::PlayDevice() {
   // Auto-rewind: a play from the very end would end at once.
   if (autoRewind_ && device_.Position() == device_.Length()) device_.SeekToStart();
-  device_.Play();
-  playing_ = true;
+  playing_ = device_.Play() == 0;
 }
 
-void MediaPanel::PlayDeviceFrom(uint32_t position) {
-  device_.PlayFrom(position);
-  playing_ = true;
-}
+void MediaPanel::PlayDeviceFrom(uint32_t position) { playing_ = device_.PlayFrom(position) == 0; }
 
 void MediaPanel::SeekDevice(uint32_t position) {
   playing_ = false;
