@@ -1,8 +1,8 @@
 // The media panel's MCI device and drives against the real system calls
 // under Wine. media_win.sh prepares C:\kdmedia (AVIs made by ffmpeg: a 3 s
 // clip and a 10 s one) and three folders mounted as CD-ROM drives: D:
-// "Audio CD", E: a video CD with MPEGAV\AVSEQ01.DAT and AVSEQ02.DAT, F: a
-// data disc.
+// "Audio CD", E: a video CD with MPEGAV\AVSEQ01.DAT (6 s) and AVSEQ02.DAT,
+// F: a data disc.
 #include <windows.h>
 
 #include <digitalv.h>
