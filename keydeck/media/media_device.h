@@ -68,8 +68,8 @@ class MediaDevice {
   // The system's text for an error code, "Unknown error code" when none.
   virtual std::string ErrorText(uint32_t code) = 0;
   // A command string to the system's default device of its type (the CD
-  // door commands); the result is not used.
-  virtual void SendString(const std::string& command) = 0;
+  // door commands). Returns its MCI error code; LastError() stays as it was.
+  virtual uint32_t SendString(const std::string& command) = 0;
 };
 
 }  // namespace kd

@@ -34,14 +34,36 @@ int MediaPanel::Mode() { return device_.Mode(); }
 void MediaPanel::PlayDevice() {
   // Auto-rewind: a play from the very end would end at once.
   if (autoRewind_ && device_.Position() == device_.Length()) device_.SeekToStart();
-  device_.Play();
+  playing_ = device_.Play() == 0;
+}
+
+void MediaPanel::PlayDeviceFrom(uint32_t position) { playing_ = device_.PlayFrom(position) == 0; }
+
+void MediaPanel::SeekDevice(uint32_t position) {
+  playing_ = false;
+  device_.Seek(position);
+}
+
+void MediaPanel::SeekDeviceToStart() {
+  playing_ = false;
+  device_.SeekToStart();
+}
+
+void MediaPanel::StopDevice() {
+  playing_ = false;
+  device_.Stop();
+}
+
+void MediaPanel::PauseDevice() {
+  playing_ = false;
+  device_.Pause();
 }
 
 void MediaPanel::PlayOrSeek(uint32_t target) {
   if (device_.Mode() == kModePlaying)
-    device_.PlayFrom(target);
+    PlayDeviceFrom(target);
   else
-    device_.Seek(target);
+    SeekDevice(target);
 }
 
 void MediaPanel::DeviceNext() {
@@ -52,7 +74,7 @@ void MediaPanel::DeviceNext() {
 
 void MediaPanel::DevicePrevious() {
   if (type_ != DeviceType::CdAudio) {
-    device_.SeekToStart();  // no tracks to step by: back to the start
+    SeekDeviceToStart();  // no tracks to step by: back to the start
     return;
   }
   const uint32_t position = device_.Position();
@@ -67,11 +89,11 @@ void MediaPanel::MediaPlayerClick(PlayerButton button) {
   if (button == PlayerButton::Play) {
     doorFlag_ = true;
     view_.StartTrackTimer();
-    if (AtMediaEnd()) device_.SeekToStart();
+    if (AtMediaEnd()) SeekDeviceToStart();
     PlayDevice();
   } else {
     view_.StopTrackTimer();
-    device_.Pause();
+    PauseDevice();
   }
   if (device_.LastError() != 0) {
     view_.StopTrackTimer();
@@ -103,7 +125,7 @@ void MediaPanel::BtStopClick() {
   const int mode = device_.Mode();
   if (mode != kModePlaying && mode != kModeStopped && mode != kModePaused) return;
   view_.StopTrackTimer();
-  device_.Stop();
+  StopDevice();
   device_.Close();
   deviceOpen_ = false;
   view_.SetDisplay(kInitialDisplay);
@@ -141,7 +163,7 @@ void MediaPanel::StepTrack(int step) {
 }
 
 void MediaPanel::StepCdSeconds(int step) {
-  device_.Stop();
+  StopDevice();
   const uint32_t position = device_.Position();
   int minutes = static_cast<int>(TmsfMinutes(position));
   int seconds = static_cast<int>(TmsfSeconds(position)) + step;
@@ -153,8 +175,8 @@ void MediaPanel::StepCdSeconds(int step) {
     --minutes;
   }
   if (minutes < 0) minutes = seconds = 0;  // no further back than the track start
-  device_.Seek(Tmsf(TmsfTrack(position), static_cast<uint32_t>(minutes),
-                    static_cast<uint32_t>(seconds)));
+  SeekDevice(Tmsf(TmsfTrack(position), static_cast<uint32_t>(minutes),
+                  static_cast<uint32_t>(seconds)));
   PlayDevice();
   view_.FocusDummy();
 }
@@ -165,7 +187,7 @@ void MediaPanel::BtForwardClick() {
     StepCdSeconds(kSecondStep);
     return;
   }
-  device_.Seek(device_.Position() + kFrameStep);
+  SeekDevice(device_.Position() + kFrameStep);
   if (autoPlay_) PlayDevice();
   view_.StartTrackTimer();
 }
@@ -179,14 +201,14 @@ void MediaPanel::BtBackwardClick() {
   // A step back from the first 1000 frames goes to the start, as it does
   // on a CD track, instead of wrapping to a position the device refuses.
   const uint32_t position = device_.Position();
-  device_.Seek(position > kFrameStep ? position - kFrameStep : 0);
+  SeekDevice(position > kFrameStep ? position - kFrameStep : 0);
   if (autoPlay_) PlayDevice();
 }
 
 void MediaPanel::PlayListClick() {
   if (type_ == DeviceType::CdAudio) {
-    device_.Stop();
-    device_.Seek(Tmsf(static_cast<uint32_t>(view_.PlayListIndex() + 1), 0, 0));
+    StopDevice();
+    SeekDevice(Tmsf(static_cast<uint32_t>(view_.PlayListIndex() + 1), 0, 0));
     PlayDevice();
     view_.FocusDummy();
   } else {
@@ -202,21 +224,26 @@ void MediaPanel::BtnSeekChanging(int pendingOffset) {
 }
 
 void MediaPanel::BtnSeekMouseUp(int pendingOffset) {
-  if (sourceKind_ != kSourceVideoCd) return;
+  if (sourceKind_ == kSourceVideoCd) SeekBy(pendingOffset);
+  // The arrows count on whatever the source: a count left standing would
+  // be added to the next video CD's first seek.
+  view_.SetSeekPosition(0);
+}
+
+void MediaPanel::SeekBy(int pendingOffset) {
   // The up-down control reports its position in a 16-bit word.
   const int64_t target =
       static_cast<int64_t>(device_.Position()) + static_cast<int16_t>(pendingOffset);
   const uint32_t length = device_.Length();
   if (target < 0) {
-    device_.Seek(0);
+    SeekDevice(0);
   } else if (target < length) {
-    device_.Seek(static_cast<uint32_t>(target));
+    SeekDevice(static_cast<uint32_t>(target));
     if (autoPlay_) PlayDevice();
     view_.StartTrackTimer();
   } else {
-    device_.Seek(length);
+    SeekDevice(length);
   }
-  view_.SetSeekPosition(0);
 }
 
 void MediaPanel::BtEjectClick() {
@@ -234,11 +261,12 @@ void MediaPanel::MediaPlayerNotify() {
   const int mode = device_.Mode();
   if (mode == kModeStopped) {
     ShowPosition();
-    if (AtMediaEnd() && loop_) {
+    if (playing_ && AtMediaEnd() && loop_) {
       view_.StartTrackTimer();
-      device_.SeekToStart();
+      SeekDeviceToStart();
       PlayDevice();
     } else {
+      playing_ = false;  // whatever ended, nothing plays now
       view_.StopTrackTimer();
     }
   } else if (mode == kModePlaying) {

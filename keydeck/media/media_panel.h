@@ -95,8 +95,17 @@ class MediaPanel final : public PanelControl {
   bool DeviceOpen() const { return deviceOpen_; }
 
  private:
-  // Play from the current position with the device's auto-rewind rule.
+  // The device commands that start, halt or move playback. The end
+  // handler restarts only a play the panel started and nothing halted or
+  // moved since: a report that finds the device stopped at the end after
+  // a seek, a stop or a pause is no end of a play. PlayDevice plays from
+  // the current position with the device's auto-rewind rule.
   void PlayDevice();
+  void PlayDeviceFrom(uint32_t position);
+  void SeekDevice(uint32_t position);
+  void SeekDeviceToStart();
+  void StopDevice();
+  void PauseDevice();
   // Closes what is open, then opens; on failure shows the error text.
   bool OpenDevice(DeviceType type, TimeFormat format);
   void StopAndCloseIfPlaying();
@@ -109,6 +118,8 @@ class MediaPanel final : public PanelControl {
   void PlayOrSeek(uint32_t target);
   // CD Forward and Backward: seconds within the track, frames 0.
   void StepCdSeconds(int step);
+  // The video-CD seek on the arrows' release.
+  void SeekBy(int pendingOffset);
 
   MediaDevice& device_;
   Drives& drives_;
@@ -121,6 +132,7 @@ class MediaPanel final : public PanelControl {
   bool autoRewind_ = true;
   bool doorFlag_ = true;
   bool deviceOpen_ = false;
+  bool playing_ = false;  // the last playback command was a play
   DeviceType type_ = DeviceType::Automatic;
   std::string fileName_;
   std::string vcdPrefix_ = "M:\\MPEGAV\\";

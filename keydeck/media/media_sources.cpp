@@ -122,6 +122,7 @@ bool MediaPanel::OpenDevice(DeviceType type, TimeFormat format) {
   // Opening over an open device would leave the old one open for good.
   if (deviceOpen_) device_.Close();
   deviceOpen_ = false;
+  playing_ = false;
   type_ = type;
   // A longer path (a long entry name after the prefix) names no file the
   // system can open; it is refused here rather than handed to the drivers.
@@ -139,7 +140,7 @@ bool MediaPanel::OpenDevice(DeviceType type, TimeFormat format) {
 
 void MediaPanel::StopAndCloseIfPlaying() {
   if (device_.Mode() != kModePlaying) return;
-  device_.Stop();
+  StopDevice();
   device_.Close();
   deviceOpen_ = false;
 }

@@ -64,7 +64,10 @@ class FakeDevice : public MediaDevice {
   std::string ErrorText(uint32_t code) override {
     return code == kNotOpen ? "The specified device is not open." : "Unknown error code";
   }
-  void SendString(const std::string& command) override { log.push_back(command); }
+  uint32_t SendString(const std::string& command) override {
+    log.push_back(command);
+    return 0;
+  }
 
  private:
   uint32_t error_ = 0;

@@ -166,6 +166,69 @@ TEST_F(PanelTest, VideoCdSeekArrowsStopAtBothEndsAndPlayRewindsAtTheEnd) {
   EXPECT_EQ(view.display, "00000000");
 }
 
+TEST_F(PanelTest, VideoCdSeekPastTheEndStandsAtTheEndWhateverTheDeviceReports) {
+  VideoCd();  // Loop and AutoPlay checked, as at creation
+  PlayAt(8500);
+  panel.BtnSeekMouseUp(600);
+  EXPECT_EQ(Sent(), "seek 9000");
+  // The interrupted play and the seek both report; each finds the entry
+  // stopped at its end, which is where the user put it.
+  dev.mode = kModeStopped;
+  panel.MediaPlayerNotify();
+  panel.MediaPlayerNotify();
+  EXPECT_EQ(Sent(), "");
+  EXPECT_FALSE(view.timer);
+  EXPECT_EQ(view.display, "00009000");
+  // Play from there starts the entry again, and its end loops once more.
+  panel.BtPlayClick();
+  EXPECT_EQ(Sent(), "seek start|play");
+  dev.position = 9000, dev.mode = kModeStopped;
+  panel.MediaPlayerNotify();
+  EXPECT_EQ(Sent(), "seek start|play");
+  // Forward past the end without AutoPlay: a seek only, no loop.
+  panel.SetAutoPlay(false);
+  dev.position = 8800, dev.mode = kModePlaying;
+  panel.BtForwardClick();
+  dev.position = 9000, dev.mode = kModeStopped;
+  panel.MediaPlayerNotify();
+  EXPECT_EQ(Sent(), "seek 9800");
+  // Pause, then a report at the end (the driver's late word on the play).
+  panel.SetAutoPlay(true);
+  panel.BtPlayClick();
+  panel.BtPauseClick();
+  dev.position = 9000, dev.mode = kModeStopped;
+  panel.MediaPlayerNotify();
+  EXPECT_EQ(Sent(), "seek start|play|pause");
+}
+
+TEST_F(PanelTest, SeekArrowClicksOnAnAudioCdLeaveNoOffsetForTheNextVideoCd) {
+  // The arrows count like the real control does: each click moves its
+  // position by the step, a release reports the position.
+  const auto click = [&](int step, int times) {
+    for (int i = 0; i < times; ++i) {
+      panel.BtnSeekChanging(view.seekPos);
+      view.seekPos += step;
+    }
+    panel.BtnSeekMouseUp(view.seekPos);
+  };
+  AudioCd(3);
+  PlayAt(Tmsf(1, 0, 30));
+  click(1, 3);  // the control's step before a video CD sets it
+  EXPECT_EQ(Sent(), "") << "no seek on an audio CD";
+  EXPECT_EQ(view.seekPos, 0);
+  EXPECT_EQ(view.display, "[00]00:00") << "no preview either";
+  panel.BtStopClick();
+  click(1, 2);  // nothing open at all
+  EXPECT_EQ(view.seekPos, 0);
+  VideoCd();
+  PlayAt(500);
+  click(100, 1);
+  EXPECT_EQ(Sent(), "seek 600|play");
+  click(-100, 3);
+  EXPECT_EQ(Sent(), "seek 300|play");
+  EXPECT_EQ(view.seekPos, 0);
+}
+
 TEST_F(PanelTest, EjectAlternatesTheDoorAndAnyPlayMakesTheNextOneOpen) {
   AudioCd(3);
   panel.BtEjectClick();

@@ -3,12 +3,20 @@
 // (MM_MCINOTIFY), so the end or interruption of a play reaches the panel.
 // Status queries wait for their answer and notify nothing: the panel's end
 // handler reads the mode, and a notifying query would feed itself.
+//
+// The commands run on an MCI thread of the device's own (mci_thread.h), so
+// that no driver holds the GUI thread for longer than the thread's limits.
+// When a command overruns, the device is given up with its thread, reads
+// as not open, and the next Open starts afresh on a new thread.
 #pragma once
 
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <memory>
+
 #include "keydeck/media/media_device.h"
+#include "keydeck/media/win/mci_thread.h"
 
 namespace kd {
 
@@ -44,14 +52,26 @@ class WinMediaDevice final : public MediaDevice {
   void SetDisplayRect(int left, int top, int width, int height) override;
   uint32_t LastError() const override { return lastError_; }
   std::string ErrorText(uint32_t code) override;
-  void SendString(const std::string& command) override;
+  uint32_t SendString(const std::string& command) override;
+
+  // Any other command to the open device, run where the device lives (MCI
+  // refuses a device to other threads). The call carries its parameters
+  // and then the answer; the last error stays as it was.
+  MCIERROR Command(const std::shared_ptr<MciCall>& call);
 
  private:
-  uint32_t Send(UINT message, DWORD_PTR flags, void* params);
-  uint32_t Notifying(UINT message, DWORD_PTR flags, MCI_GENERIC_PARMS* params);
+  // A command to the open device, notifying the panel's window when
+  // `notify` (and a window is set).
+  std::shared_ptr<MciCall> NewCall(UINT message, DWORD_PTR flags, bool notify = false) const;
+  // Runs a call on the MCI thread (a new one after one was given up); a
+  // thread given up takes the open device with it.
+  MCIERROR Run(const std::shared_ptr<MciCall>& call);
+  uint32_t Send(const std::shared_ptr<MciCall>& call);  // and keeps the result as the last error
+  uint32_t StartPlay(bool from, uint32_t position);
   uint32_t Status(DWORD item, DWORD track = 0);
   void ApplyDisplay();
 
+  std::unique_ptr<MciThread> thread_;
   MCIDEVICEID id_ = 0;
   HWND notify_ = nullptr;
   uint32_t lastError_ = 0;

@@ -71,7 +71,7 @@ int RunKeydeck(HINSTANCE instance) {
   setup.FormCreate();
 
   ChannelWindow form3;
-  Require(form3.Create(instance, owner, language.LanguageId()), "TForm3");
+  Require(form3.Create(instance, owner, [&language] { return language.LanguageId(); }), "TForm3");
   setup.SetChannelWindow(&form3);
   // The start-up list's own Movie and PLAYER: real forms that nothing
   // shows or drives (the engine's panel is the one in use).

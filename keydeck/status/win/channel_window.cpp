@@ -1,5 +1,7 @@
 #include "keydeck/status/win/channel_window.h"
 
+#include <utility>
+
 #include "keydeck/resources/channel_pictures.h"
 #include "keydeck/resources/resource.h"
 #include "keydeck/status/channel_languages.h"
@@ -13,9 +15,9 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | W
 
 }  // namespace
 
-bool ChannelWindow::Create(HINSTANCE instance, HWND owner, uint16_t languageId) {
+bool ChannelWindow::Create(HINSTANCE instance, HWND owner, std::function<uint16_t()> languageId) {
   instance_ = instance;
-  languageId_ = languageId;
+  languageId_ = std::move(languageId);
   RegisterFormClass(instance, kClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
   RECT r = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, kStyle, FALSE, WS_EX_TOPMOST);
@@ -33,7 +35,8 @@ bool ChannelWindow::Create(HINSTANCE instance, HWND owner, uint16_t languageId) 
 }
 
 void ChannelWindow::FormShow() {
-  int index = ChannelPictureIndex(ChannelLanguageFor(languageId_).Picture);
+  const uint16_t language = languageId_ ? languageId_() : 0;
+  int index = ChannelPictureIndex(ChannelLanguageFor(language).Picture);
   if (index < 0) index = 0;
   if (index == shown_) return;
   // Loaded as a device-dependent bitmap: the pictures are RLE8 DIBs, which
@@ -48,7 +51,9 @@ void ChannelWindow::FormShow() {
 
 void ChannelWindow::ShowToFront() {
   FormShow();
-  ShowWindow(hwnd_, SW_SHOW);
+  // SW_SHOW would leave a window the user minimised minimised, hidden or
+  // not, and the help picture would never come up again.
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
 }
 

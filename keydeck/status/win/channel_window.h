@@ -1,13 +1,15 @@
 // The Channel Setting window (class "TForm3"): a top-most help window shown
 // while the receiver is in its channel-setting mode. It shows one of the
-// 26 pictures, chosen by language at every show: Panel1 holds Image1, which
-// sits 8 pixels left of the panel's edge, so the picture's 8 leftmost
-// columns stay hidden.
+// 26 pictures, chosen at every show by the language the program uses at
+// that moment (the menu's and the tray tips', which a reloaded Language
+// setting changes): Panel1 holds Image1, which sits 8 pixels left of the
+// panel's edge, so the picture's 8 leftmost columns stay hidden.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "common/win/scoped.h"
 #include "keydeck/shell/win/form_window.h"
@@ -22,8 +24,10 @@ class ChannelWindow final : public FormWindow {
   static constexpr int kPanelHeight = 393;
   static constexpr int kImageLeft = -8;
 
-  bool Create(HINSTANCE instance, HWND owner, uint16_t languageId);
-  void ShowToFront();  // shows and brings to the foreground
+  // `languageId` gives the language id in use, asked at every show.
+  bool Create(HINSTANCE instance, HWND owner, std::function<uint16_t()> languageId);
+  // Shows, restored if the user minimised it, and brings to the foreground.
+  void ShowToFront();
   void Hide();
 
   HWND Panel1() const { return panel1_; }
@@ -39,7 +43,7 @@ class ChannelWindow final : public FormWindow {
   void FormShow();
 
   HINSTANCE instance_ = nullptr;
-  uint16_t languageId_ = 0;
+  std::function<uint16_t()> languageId_;
   HWND panel1_ = nullptr;
   HWND image1_ = nullptr;
   common::Scoped<HGDIOBJ, common::GdiObjectTraits> picture_;

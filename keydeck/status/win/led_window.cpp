@@ -61,7 +61,6 @@ void LedWindow::FormShow() {
   SetWindowPos(hwnd_, HWND_TOPMOST, left, top, kWidth, kHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   lamps_.SetLockLeds();
   Repaint();
-  tip_ = TrayTip ? TrayTip() : std::string();
 }
 
 void LedWindow::HideStrip() {
@@ -70,8 +69,11 @@ void LedWindow::HideStrip() {
 }
 
 bool LedWindow::AddTrayIcon() {
+  // Read now, not when the strip was shown: a reload may have changed the
+  // language since, and the tip speaks the language the rest now shows.
+  const std::string tip = TrayTip ? TrayTip() : std::string();
   Tray().SetCallbackMessage(kTrayMessage);
-  return Tray().Add(hwnd_, kTrayId, trayIcon_, tip_.c_str());
+  return Tray().Add(hwnd_, kTrayId, trayIcon_, tip.c_str());
 }
 
 void LedWindow::RemoveTrayIcon() { Tray().Delete(hwnd_, kTrayId); }

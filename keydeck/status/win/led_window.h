@@ -35,7 +35,8 @@ class LedWindow final : public FormWindow, private LedStripView {
   void SetWarnings(bool keyboard, bool mouse);
   const LedLamps& Lamps() const { return lamps_; }
 
-  // The tray tip (the product name in the user's language), read at every show.
+  // The tray tip (the product name in the language in use), read each time
+  // the icon is added.
   std::function<std::string()> TrayTip;
 
  protected:
@@ -54,7 +55,6 @@ class LedWindow final : public FormWindow, private LedStripView {
 
   LedStrip strip_;
   LedLamps lamps_;
-  std::string tip_;
   HICON trayIcon_ = nullptr;     // Image2's icon
   HBITMAP picture_ = nullptr;    // Image1's picture; drawn by hand when missing
   UINT taskbarCreated_ = 0;

@@ -37,6 +37,19 @@ check "keyboard lamp at start" grey "$(lamp 4)"
 check "mouse lamp at start" grey "$(lamp 5)"
 post 0x464 0 0x1004
 check "word 0x1004 shows Channel Setting" visible "$(wt visible "${FORM3[@]}")"
+# Minimised by the user (its minimize button sends SC_MINIMIZE), it comes
+# back restored with the next channel-mode report.
+shown_at=$(wt rect "${FORM3[@]}")
+wt post "${FORM3[@]}" 0x112 0xF020 0 >/dev/null
+sleep 0.5
+minimised_at=$(wt rect "${FORM3[@]}")
+echo "Channel Setting at $shown_at, minimised at $minimised_at"
+check "the minimize button minimises Channel Setting" yes "$([ "$minimised_at" != "$shown_at" ] && echo yes || echo no)"
+post 0x464 0 0x1004
+check "the next report shows Channel Setting restored" "$shown_at" "$(wt rect "${FORM3[@]}")"
+check "and visible" visible "$(wt visible "${FORM3[@]}")"
+wt post "${FORM3[@]}" 0x112 0xF020 0 >/dev/null
+sleep 0.5
 post 0x464 0 0x0104
 check "word 0x0104 hides Channel Setting" hidden "$(wt visible "${FORM3[@]}")"
 check "word 0x0104: keyboard lamp" red "$(lamp 4)"
@@ -49,6 +62,12 @@ check "report kind 3 leaves the lamps" red "$(lamp 4)"
 post 0x464 0 0x0804
 check "word 0x0804: keyboard lamp" grey "$(lamp 4)"
 check "word 0x0804: mouse lamp" red "$(lamp 5)"
+# Hidden while minimised: a channel key shows it restored as well.
+post 0x500 0x5A 0
+check "a channel key shows the minimised, hidden window restored" "$shown_at visible" \
+  "$(wt rect "${FORM3[@]}") $(wt visible "${FORM3[@]}")"
+post 0x500 0xDA 0
+check "0xDA hides it again" hidden "$(wt visible "${FORM3[@]}")"
 
 echo "-- hotkeys"
 post 0x500 0x6D 1

@@ -1,13 +1,16 @@
 // The media panel's MCI device and drives against the real system calls
-// under Wine. media_win.sh prepares C:\kdmedia (an AVI made by ffmpeg) and
-// three folders mounted as CD-ROM drives: D: "Audio CD", E: a video CD with
-// MPEGAV\AVSEQ01.DAT and AVSEQ02.DAT, F: a data disc.
+// under Wine. media_win.sh prepares C:\kdmedia (AVIs made by ffmpeg: a 3 s
+// clip and a 10 s one) and three folders mounted as CD-ROM drives: D:
+// "Audio CD", E: a video CD with MPEGAV\AVSEQ01.DAT (6 s) and AVSEQ02.DAT,
+// F: a data disc.
 #include <windows.h>
 
 #include <digitalv.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "keydeck/media/win/win_drives.h"
@@ -18,6 +21,15 @@ namespace {
 
 constexpr const char* kClip = "C:\\kdmedia\\clip.avi";  // 75 frames at 25 fps
 constexpr uint32_t kClipFrames = 75;
+constexpr const char* kLongClip = "C:\\kdmedia\\long.avi";  // 10 s
+
+// Milliseconds `call` took.
+template <typename F>
+DWORD Took(F call) {
+  const DWORD start = GetTickCount();
+  call();
+  return GetTickCount() - start;
+}
 
 // A window that records the MM_MCINOTIFY reports it receives.
 class NotifyWindow {
@@ -40,6 +52,7 @@ class NotifyWindow {
     LPARAM Device;
   };
   std::vector<Report> Reports;
+  std::vector<UINT> Handled;  // WM_APP and above, in the order handled
 
   // Pumps messages for `ms` milliseconds, or until a report with `flags`
   // arrives (flags 0: the whole time). True when it arrived.
@@ -62,6 +75,10 @@ class NotifyWindow {
     if (message == MM_MCINOTIFY && self) {
       self->Reports.push_back({wParam, lParam});
       return 0;
+    }
+    if (message >= WM_APP && self) {
+      self->Handled.push_back(message);
+      return message - WM_APP;
     }
     return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -143,6 +160,82 @@ TEST_F(MediaDeviceTest, SeekPauseResumeStopAndSeekToStart) {
   EXPECT_EQ(0u, device.Position()) << "seek to start has finished when it returns";
 }
 
+TEST_F(MediaDeviceTest, PauseAndPlayAgainRoundAfterRoundEachStopEndsThePlay) {
+  OpenClip();
+  for (int round = 1; round <= 8; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(0u, device.PlayFrom(5));
+    notify.Pump(120);
+    ASSERT_EQ(0u, device.Pause());
+    EXPECT_EQ(kModePaused, device.Mode());
+    const uint32_t paused = device.Position();
+    // The panel's resume: a play from where the pause left it.
+    ASSERT_EQ(0u, device.Play());
+    EXPECT_EQ(kModePlaying, device.Mode());
+    notify.Pump(120);
+    EXPECT_GE(device.Position(), paused) << "the play goes on from the pause";
+    DWORD took = 0;
+    uint32_t stopped = 1;
+    took = Took([&] { stopped = device.Stop(); });
+    EXPECT_EQ(0u, stopped);
+    EXPECT_LT(took, 1000u) << "stop took " << took << " ms";
+    EXPECT_EQ(kModeStopped, device.Mode());
+    const uint32_t at = device.Position();
+    notify.Pump(150);
+    EXPECT_EQ(at, device.Position()) << "no player left running after the stop";
+  }
+  EXPECT_EQ(0u, device.SeekToStart());
+  EXPECT_EQ(0u, device.Close());
+}
+
+// A driver that holds a command (here avivideo playing a 10 s clip with
+// the wait flag, sent as a string) keeps the GUI thread no longer than the
+// limit; the device goes with the MCI thread and a new open starts afresh.
+TEST_F(MediaDeviceTest, ACommandTheDriverHoldsReturnsWithinTheLimit) {
+  OpenClip();
+  ASSERT_EQ(0u, device.SendString(std::string("open ") + kLongClip + " alias kdlong"));
+  // A message another thread sends meanwhile is answered during the wait;
+  // a posted one waits for the message loop.
+  PostMessageA(notify.Window(), WM_APP + 2, 0, 0);
+  std::atomic<DWORD> answer{0};
+  std::atomic<DWORD> answeredAt{0};
+  const DWORD start = GetTickCount();
+  std::thread sender([&] {
+    Sleep(400);
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(notify.Window(), WM_APP + 1, 0, 0, SMTO_NORMAL, 5000, &result)) {
+      answer = static_cast<DWORD>(result);
+      answeredAt = GetTickCount() - start;
+    }
+  });
+  uint32_t held = 0;
+  const DWORD took = Took([&] { held = device.SendString("play kdlong wait"); });
+  sender.join();
+  EXPECT_GE(took, MciThread::kLimitMs - 50);
+  EXPECT_LT(took, MciThread::kLimitMs + 600) << "the GUI thread waited " << took << " ms";
+  EXPECT_EQ(MciThread::kNoAnswer, held);
+  EXPECT_EQ(1u, answer.load()) << "the sent message was answered";
+  EXPECT_LT(answeredAt.load(), took) << "while the call was pending";
+  ASSERT_EQ(1u, notify.Handled.size());
+  EXPECT_EQ(static_cast<UINT>(WM_APP + 1), notify.Handled[0]) << "the posted message not yet handled";
+
+  // The device went with the thread: no command waits on it any more.
+  EXPECT_FALSE(device.IsOpen());
+  int mode = -1;
+  EXPECT_LT(Took([&] { mode = device.Mode(); }), 500u);
+  EXPECT_EQ(kModeNotReady, mode);
+  EXPECT_NE(0u, device.Play());
+  // A new open runs on a new thread while the old one still plays and
+  // still holds the clip: the same file opens again.
+  ASSERT_EQ(0u, device.Open(DeviceType::Automatic, kClip)) << device.ErrorText(device.LastError());
+  ASSERT_EQ(0u, device.SetTimeFormat(TimeFormat::Frames));
+  EXPECT_EQ(kModeStopped, device.Mode());
+  EXPECT_EQ(kClipFrames, device.Length());
+  notify.Pump(50);
+  ASSERT_EQ(2u, notify.Handled.size());
+  EXPECT_EQ(static_cast<UINT>(WM_APP + 2), notify.Handled[1]);
+}
+
 TEST_F(MediaDeviceTest, ClosedDeviceReadsNotReadyAndFailsCommands) {
   EXPECT_EQ(0u, device.Close()) << "closing what is not open";
   EXPECT_EQ(kModeNotReady, device.Mode());
@@ -176,16 +269,23 @@ TEST_F(MediaDeviceTest, DisplayWindowRecordedWhileClosedIsAppliedAtOpen) {
   device.SetDisplayWindow(reinterpret_cast<uintptr_t>(video.Window()));
   device.SetDisplayRect(0, 0, 320, 200);
   OpenClip();
-  MCI_DGV_STATUS_PARMSA status = {};
-  status.dwItem = MCI_DGV_STATUS_HWND;
-  ASSERT_EQ(0u, mciSendCommandA(device.DeviceId(), MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
-                                reinterpret_cast<DWORD_PTR>(&status)));
-  EXPECT_EQ(reinterpret_cast<DWORD_PTR>(video.Window()), status.dwReturn);
-  MCI_DGV_RECT_PARMS where = {};
-  ASSERT_EQ(0u, mciSendCommandA(device.DeviceId(), MCI_WHERE, MCI_DGV_WHERE_DESTINATION | MCI_WAIT,
-                                reinterpret_cast<DWORD_PTR>(&where)));
-  EXPECT_EQ(320, where.rc.right);
-  EXPECT_EQ(200, where.rc.bottom);
+  // The device is known only to its own thread.
+  MCI_STATUS_PARMS refused = {};
+  refused.dwItem = MCI_STATUS_MODE;
+  EXPECT_NE(0u, mciSendCommandA(device.DeviceId(), MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
+                                reinterpret_cast<DWORD_PTR>(&refused)));
+  auto status = std::make_shared<MciCall>();
+  status->Message = MCI_STATUS;
+  status->Flags = MCI_STATUS_ITEM | MCI_WAIT;
+  status->Params.VideoStatus.dwItem = MCI_DGV_STATUS_HWND;
+  ASSERT_EQ(0u, device.Command(status));
+  EXPECT_EQ(reinterpret_cast<DWORD_PTR>(video.Window()), status->Params.VideoStatus.dwReturn);
+  auto where = std::make_shared<MciCall>();
+  where->Message = MCI_WHERE;
+  where->Flags = MCI_DGV_WHERE_DESTINATION | MCI_WAIT;
+  ASSERT_EQ(0u, device.Command(where));
+  EXPECT_EQ(320, where->Params.Rect.rc.right);
+  EXPECT_EQ(200, where->Params.Rect.rc.bottom);
   // Back to the device's own window while open; a failure of the display
   // calls is no error of the panel's.
   device.SetDisplayWindow(0);
@@ -198,8 +298,14 @@ TEST_F(MediaDeviceTest, CdAudioOpensOnTheAudioCdDrive) {
   ASSERT_EQ(0u, device.Open(DeviceType::CdAudio, "d:")) << device.ErrorText(device.LastError());
   EXPECT_TRUE(device.IsOpen());
   EXPECT_EQ(0u, device.SetTimeFormat(TimeFormat::Tmsf));
-  EXPECT_NE(kModePlaying, device.Mode());
-  device.SendString("set cdaudio door open");
+  // The folder holds no disc the device can read: it answers, not ready.
+  EXPECT_EQ(kModeNotReady, device.Mode());
+  EXPECT_EQ(0u, device.LastError()) << "the mode query itself succeeded";
+  EXPECT_EQ(0u, device.SendString("set cdaudio door open"));
+  EXPECT_EQ(0u, device.SendString("set cdaudio door closed"));
+  EXPECT_NE(0u, device.SendString("set kdnosuchdevice door open"));
+  EXPECT_EQ(0u, device.LastError()) << "a command string leaves the last error alone";
+  EXPECT_TRUE(device.IsOpen());
   EXPECT_EQ(0u, device.Close());
 }
 
@@ -222,7 +328,21 @@ TEST_F(MediaDeviceTest, VideoCdEntryPlaysThroughMpegVideo) {
   notify.Pump(1500);
   const uint32_t position = device.Position();
   EXPECT_GT(position, 0u) << "length " << length;
-  EXPECT_EQ(0u, device.Stop());
+  // Pause and the panel's resume, twice: each stop ends the one play.
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(0u, device.Pause());
+    EXPECT_EQ(kModePaused, device.Mode());
+    const uint32_t paused = device.Position();
+    ASSERT_EQ(0u, device.Play());
+    EXPECT_EQ(kModePlaying, device.Mode());
+    notify.Pump(300);
+    EXPECT_GE(device.Position(), paused);
+  }
+  DWORD took = Took([&] { EXPECT_EQ(0u, device.Stop()); });
+  EXPECT_LT(took, 1500u);
+  EXPECT_EQ(kModeStopped, device.Mode());
+  EXPECT_EQ(0u, device.Close());
 }
 
 TEST(DrivesTest, DriveTypesAndVolumeLabels) {

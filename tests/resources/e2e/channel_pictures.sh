@@ -1,6 +1,7 @@
 # The real keydeck.exe shows the Channel Setting picture of the user's
 # language: German from the user default language of a German locale, then
-# Arabic (0x2001) and English (0x0409) from the Language setting. The
+# Arabic (0x2001) and English (0x0409) from the Language setting, and after
+# a reload of a changed setting the new language's picture. The
 # window's client area on the screen must be the picture without its 8
 # leftmost columns, pixel for pixel. KD_SHOTS, when set, names a folder
 # that gets a screenshot of each window (channel_<language>.png).
@@ -54,12 +55,34 @@ show_channel_setting() {
   wt waitvisible "${FORM3[@]}" 5000
   sleep 1
   check "$4: shown again, same picture" 0 "$(client_differs_from "$3" "channel_$4")"
-  keydeck_stop
+}
+
+# The Language setting changed to $1 (empty: removed) and reloaded as a
+# "/u" copy asks: the next show takes picture $2, shot name $3.
+reload_language() {
+  if [ -n "$1" ]; then
+    timeout 30 wine reg add "$DEFAULT_KEY" /v Language /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+  else
+    timeout 30 wine reg delete "$DEFAULT_KEY" /v Language /f >/dev/null 2>&1 </dev/null
+  fi
+  wt post "${SETUP[@]}" 0x502 0 0 >/dev/null
+  sleep 1
+  wt post "${SETUP[@]}" 0x500 0x5A 0 >/dev/null
+  wt waitvisible "${FORM3[@]}" 5000
+  sleep 1
+  check "$3: after the reload, the picture of the new language" 0 "$(client_differs_from "$2" "channel_$3")"
+  wt post "${SETUP[@]}" 0x500 0xDA 0 >/dev/null
+  sleep 0.5
 }
 
 import_keymap
 mkdir -p "$KD_RUN/work"
 show_channel_setting "" de_DE.UTF-8 09 german
+keydeck_stop
 show_channel_setting 8193 C.UTF-8 25 arabic
+keydeck_stop
 show_channel_setting 1033 de_DE.UTF-8 00 english
+reload_language 8193 25 english_to_arabic
+reload_language "" 09 arabic_to_user_german
+keydeck_stop
 finish

@@ -227,7 +227,7 @@ void Pump(DWORD ms) {
 TEST_P(ChannelSettingWindow, ShowsThePictureOfItsLanguageWithTheLeftColumnsHidden) {
   const ShownPicture want = GetParam();
   ChannelWindow form3;
-  ASSERT_TRUE(form3.Create(Module(), nullptr, want.Language));
+  ASSERT_TRUE(form3.Create(Module(), nullptr, [language = want.Language] { return language; }));
   ASSERT_NE(nullptr, form3.Panel1());
   ASSERT_EQ(form3.Panel1(), GetParent(form3.Image1()));
   EXPECT_EQ(nullptr, reinterpret_cast<HANDLE>(SendMessageA(form3.Image1(), STM_GETIMAGE, IMAGE_BITMAP, 0)))
