@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "keydeck/actions/action_engine.h"
@@ -286,8 +287,12 @@ class FakeMedia : public MediaTargets {
   CallLog& log_;
 };
 
-// The engine's services but its media targets, recording into one log.
+// The engine's services, recording into one log, and the engine built over
+// them and the media targets a rig picks: the recording FakeMedia here, the
+// real targets in media_control_test.cpp.
 struct ServiceFakes {
+  virtual ~ServiceFakes() = default;
+
   CallLog log;
   FakeRegistry reg;
   FakeStarter starter{log};
@@ -296,21 +301,13 @@ struct ServiceFakes {
   FakeVolume volume{log};
   FakePower power{log};
   FakeSystem system;
-
-  std::unique_ptr<ActionEngine> MakeEngine(MediaTargets& media) {
-    return std::make_unique<ActionEngine>(
-        ActionServices{reg, starter, desktop, keys, volume, power, system, media});
-  }
-};
-
-// Every fake, wired into an engine built on demand (after the test has
-// filled the registry and the system facts it reads at construction).
-struct EngineRig : ServiceFakes {
-  FakeMedia media{log};
   std::unique_ptr<ActionEngine> engine;
 
+  // Built on demand, after the test has filled the registry and the system
+  // facts the engine reads at construction; what building logged is dropped.
   ActionEngine& Build() {
-    engine = MakeEngine(media);
+    engine = std::make_unique<ActionEngine>(
+        ActionServices{reg, starter, desktop, keys, volume, power, system, Targets()});
     log.clear();
     return *engine;
   }
@@ -320,6 +317,19 @@ struct EngineRig : ServiceFakes {
     engine->SetEntry(0, ActionEntry{"Caption", linkTo, code, param});
     return engine->RunEntry(0);
   }
+  // The log since the last take.
+  CallLog Take() { return std::exchange(log, {}); }
+
+ protected:
+  virtual MediaTargets& Targets() = 0;
+};
+
+// Every fake, the media targets too.
+struct EngineRig : ServiceFakes {
+  FakeMedia media{log};
+
+ protected:
+  MediaTargets& Targets() override { return media; }
 };
 
 }  // namespace kd::test

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include "tests/actions/action_fakes.h"
 
 namespace kd::test {
@@ -86,7 +84,6 @@ struct MediaRig : ServiceFakes {
   FakePanel panel{log};
   FakeDiscs discs;
   MediaControl media{desktop, starter, reg, alerts};
-  std::unique_ptr<ActionEngine> engine;
 
   explicit MediaRig(int player, uint32_t packed = 0x0A280105) {
     system.packed = packed;
@@ -94,17 +91,13 @@ struct MediaRig : ServiceFakes {
     reg.SetText(RegRoot::ClassesRoot, "Winamp.File\\Shell\\Open\\Command", "",
                 std::string(kMp3Command) + " \"%1\"");
     media.SetPanel(&panel, &discs);
-    engine = MakeEngine(media);
-    engine->SetPlayer(player);
-    log.clear();
+    Build().SetPlayer(player);
   }
   void Running(const char* className) { desktop.classWindows[className] = kPlayerWindow; }
   void Closed() { desktop.classWindows.clear(); }
-  bool Run(int32_t code) {
-    engine->SetEntry(0, ActionEntry{"Media", "", code, 0});
-    return engine->RunEntry(0);
-  }
-  CallLog Take() { return std::exchange(log, {}); }
+
+ protected:
+  MediaTargets& Targets() override { return media; }
 };
 
 std::string PostTo(uint32_t message, uint32_t wParam, uint32_t lParam) {
@@ -210,9 +203,7 @@ TEST(WinampTest, AbsentWinampWithAFailingHandlerShowsTheBox) {
 TEST(WinampTest, NoMp3HandlerAtAllShowsTheBoxWithoutAStart) {
   MediaRig rig(kPlayerWinamp);
   rig.reg.RemoveKey(RegRoot::ClassesRoot, ".mp3");
-  rig.engine = std::make_unique<ActionEngine>(ActionServices{
-      rig.reg, rig.starter, rig.desktop, rig.keys, rig.volume, rig.power, rig.system, rig.media});
-  rig.engine->SetPlayer(kPlayerWinamp);
+  rig.Build().SetPlayer(kPlayerWinamp);
   // Code 10 from idle: play; the box; the code still reports true.
   EXPECT_TRUE(rig.Run(10));
   EXPECT_EQ(rig.Take(), (CallLog{"Box Please install WINAMP first !"}));

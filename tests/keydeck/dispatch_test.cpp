@@ -5,19 +5,19 @@
 #include <map>
 #include <vector>
 
+#include "tests/keydeck/shell_fakes.h"
+
 namespace kd {
 namespace {
 
-// Records every call as one line, so a test states the whole effect of a
-// message in one expectation.
-class RecordingTargets : public DispatchTargets {
+// Records every call as one line; rows and their results live in maps.
+class RecordingTargets : public DispatchTargets, public test::CallRecorder {
  public:
   std::map<int, int32_t> Functions;  // row -> function code of the engine entry
   std::map<int, bool> Results;       // row -> RunEntry result (default true)
   std::map<int, std::string> Captions;
   uint32_t Volume = 0x8000;
   uint32_t Locks = 0;
-  mutable std::vector<std::string> Calls;
   std::string LastCaption;
 
   bool EntryFunction(int row, int32_t* function) const override {
@@ -62,19 +62,12 @@ class RecordingTargets : public DispatchTargets {
   }
 };
 
-class Screen : public ScreenMetrics {
- public:
-  int W = 1024, H = 768;
-  int Width() const override { return W; }
-  int Height() const override { return H; }
-};
-
-using Calls = std::vector<std::string>;
+using test::Calls;
 
 class DispatchTest : public ::testing::Test {
  protected:
   RecordingTargets t_;
-  Screen screen_;
+  test::FakeScreen screen_;
   Dispatcher d_{t_, screen_};
   HotkeyTable table_;
   MenuPlacement menu_;
@@ -89,11 +82,7 @@ class DispatchTest : public ::testing::Test {
   bool Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return d_.Dispatch(message, wParam, lParam, table_, menu_);
   }
-  Calls Take() {
-    Calls c = t_.Calls;
-    t_.Calls.clear();
-    return c;
-  }
+  Calls Take() { return t_.Take(); }
 };
 
 TEST_F(DispatchTest, UnknownScanCodeDoesNothing) {

@@ -12,9 +12,8 @@ namespace kd {
 namespace {
 
 // Records what the handlers ask for as lines; rows live in a map.
-class RecordingServices : public MenuServices {
+class RecordingServices : public MenuServices, public test::CallRecorder {
  public:
-  std::vector<std::string> Calls;
   std::map<int, HotkeyRow> Rows;
   bool DialogOk = true;
   std::string DialogFile;
@@ -51,7 +50,7 @@ class RecordingServices : public MenuServices {
   void Exit1Click() override { Calls.push_back("Exit"); }
 };
 
-using Calls = std::vector<std::string>;
+using test::Calls;
 
 class MenuHandlersTest : public ::testing::Test {
  protected:
@@ -181,9 +180,8 @@ TEST_F(MenuHandlersTest, TheOsdSwitchIsTheMarkOfEnable) {
 
 // ---- the menu's tray icon ----
 
-class RecordingShell : public MenuIconShell {
+class RecordingShell : public MenuIconShell, public test::CallRecorder {
  public:
-  std::vector<std::string> Calls;
   bool Accepts = true;
   bool AddMenuIcon(const std::string& tip) override {
     Calls.push_back("Add " + tip);

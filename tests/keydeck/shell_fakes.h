@@ -3,12 +3,33 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "keydeck/shell/language.h"
+#include "keydeck/shell/platform.h"
 #include "keydeck/shell/settings.h"
 
 namespace kd::test {
+
+using Calls = std::vector<std::string>;
+
+// The base of the fakes that write each call they get as one line in
+// Calls, so a test states the whole effect of an action in one expectation.
+class CallRecorder {
+ public:
+  std::vector<std::string> Calls;
+
+  // The lines since the last take.
+  std::vector<std::string> Take() { return std::exchange(Calls, {}); }
+};
+
+class FakeScreen : public ScreenMetrics {
+ public:
+  int W = 1024, H = 768;
+  int Width() const override { return W; }
+  int Height() const override { return H; }
+};
 
 class FakeStrings : public StringTable {
  public:

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "keydeck/status/channel_languages.h"
 #include "keydeck/status/led_lamps.h"
 #include "keydeck/status/led_strip.h"
-
-#include <vector>
+#include "tests/keydeck/shell_fakes.h"
 
 namespace kd {
 namespace {
@@ -69,9 +69,8 @@ TEST(LedLamps, StartColoursAndLockBits) {
 
 // ---- the strip's window behaviour ----
 
-class RecordingView : public LedStripView {
+class RecordingView : public LedStripView, public test::CallRecorder {
  public:
-  std::vector<std::string> Calls;
   bool ShellRunning = true;
   void ShowStrip() override { Calls.push_back("Show"); }
   void HideStrip() override { Calls.push_back("Hide"); }
@@ -82,7 +81,7 @@ class RecordingView : public LedStripView {
   void RemoveTrayIcon() override { Calls.push_back("RemoveIcon"); }
 };
 
-using Calls = std::vector<std::string>;
+using test::Calls;
 
 class LedStripTest : public ::testing::Test {
  protected:

@@ -10,6 +10,12 @@ std::string Lower(std::string s) {
   return s;
 }
 
+std::string Script(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& l : lines) text += l + "\r\n";
+  return text;
+}
+
 namespace {
 
 std::string RootName(RegKey root) {

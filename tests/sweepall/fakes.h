@@ -13,10 +13,14 @@
 #include <vector>
 
 #include "sweepall/platform.h"
+#include "sweepall/uninstall_dialog.h"
 
 namespace sweepall::fakes {
 
 std::string Lower(std::string s);
+
+// A script's text: each line ended with CR LF as the editors write it.
+std::string Script(const std::vector<std::string>& lines);
 
 class FakeSystemInfo : public SystemInfo {
  public:
@@ -325,6 +329,20 @@ struct FakeSystem {
   FakeLogFile log;
   FakeView view;
   Platform platform{registry, files, system, programs, devices, power, log, view};
+};
+
+// The dialog over one of every fake.
+struct DialogRig {
+  static constexpr const char* kScriptPath = "C:\\setup\\un.ini";
+
+  // Writes the script where the dialog is started from and starts it there.
+  void Start(const std::vector<std::string>& script) {
+    f.files.AddFile(kScriptPath, Script(script));
+    dialog.Start(kScriptPath);
+  }
+
+  FakeSystem f;
+  UninstallDialog dialog{f.platform};
 };
 
 }  // namespace sweepall::fakes

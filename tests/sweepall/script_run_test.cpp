@@ -12,18 +12,13 @@ namespace sweepall {
 namespace {
 
 using fakes::FakeSystem;
+using fakes::Script;
 using Lines = std::vector<std::string>;
 
 constexpr char kUninstallProduct[] =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prod";
 
-std::string Script(const Lines& lines) {
-  std::string text;
-  for (const std::string& l : lines) text += l + "\r\n";
-  return text;
-}
-
-class ScriptRun : public ::testing::Test {
+class ScriptRun : public ::testing::Test, protected fakes::DialogRig {
  protected:
   // Starts the dialog on an Option 0 script whose work lines follow the
   // header, ticks the log box and clicks OK; returns the log lines.
@@ -31,15 +26,11 @@ class ScriptRun : public ::testing::Test {
     Lines all = {"[Header]", "Name=Prod", "Option=0"};
     all.insert(all.end(), header.begin(), header.end());
     all.insert(all.end(), work.begin(), work.end());
-    f.files.AddFile("C:\\setup\\un.ini", Script(all));
-    dialog.Start("C:\\setup\\un.ini");
+    Start(all);
     dialog.OnLogBoxClicked();
     dialog.OnOk();
     return f.log.Lines();
   }
-
-  FakeSystem f;
-  UninstallDialog dialog{f.platform};
 };
 
 TEST_F(ScriptRun, WindowsDirectoryFilesAreDeletedAndLogged) {

@@ -13,24 +13,10 @@ namespace sweepall {
 namespace {
 
 using fakes::FakeSystem;
+using fakes::Script;
 using Lines = std::vector<std::string>;
 
-std::string Script(const Lines& lines) {
-  std::string text;
-  for (const std::string& l : lines) text += l + "\r\n";
-  return text;
-}
-
-class Dialog : public ::testing::Test {
- protected:
-  void Start(const Lines& script) {
-    f.files.AddFile("C:\\setup\\un.ini", Script(script));
-    dialog.Start("C:\\setup\\un.ini");
-  }
-
-  FakeSystem f;
-  UninstallDialog dialog{f.platform};
-};
+class Dialog : public ::testing::Test, protected fakes::DialogRig {};
 
 TEST_F(Dialog, MissingScriptSaysSoWithTheCommandLine) {
   dialog.Start("C:\\nowhere\\un.ini");

@@ -13,8 +13,6 @@
 // of the application thread.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -86,20 +84,6 @@ void plainReaderLoop(PlainReader* reader)
             return;
         SleepEx(INFINITE, TRUE);
     }
-}
-
-std::set<DWORD> threadIds()
-{
-    std::set<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ids.insert(entry.th32ThreadID);
-    }
-    CloseHandle(snapshot);
-    return ids;
 }
 
 double seconds(FILETIME t)

@@ -33,20 +33,27 @@ std::string binFolder()
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
-int threadsInProcess()
+std::set<DWORD> threadIds()
 {
+    std::set<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return -1;
-    int count = 0;
+        return ids;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
         if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ++count;
+            ids.insert(entry.th32ThreadID);
     }
     CloseHandle(snapshot);
-    return count;
+    return ids;
+}
+
+int threadsInProcess()
+{
+    // No snapshot gives no ids: a count of 0, which no comparison with a
+    // live process's count accepts.
+    return static_cast<int>(threadIds().size());
 }
 
 std::vector<std::string> readLines(const std::string& path)

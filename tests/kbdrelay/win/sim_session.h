@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ using GetHidStructFn = kbdrelay::HidDeviceRecord*(WINAPI*)(UINT, UINT);
 // the system's: setupapi is a Wine builtin, so it needs an override.
 void prepareSimulation(const std::string& featureLog);
 std::string binFolder();
+// The ids of this process's threads.
+std::set<DWORD> threadIds();
 int threadsInProcess();
 std::vector<std::string> readLines(const std::string& path);
 

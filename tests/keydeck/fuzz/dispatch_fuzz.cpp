@@ -12,6 +12,7 @@
 #include <string>
 
 #include "keydeck/shell/dispatch.h"
+#include "tests/keydeck/shell_fakes.h"
 
 namespace {
 
@@ -25,13 +26,6 @@ uint32_t Word(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
-
-class Screen : public kd::ScreenMetrics {
- public:
-  int W = 1024, H = 768;
-  int Width() const override { return W; }
-  int Height() const override { return H; }
-};
 
 // What the message being dispatched allows, and what it caused.
 struct Current {
@@ -153,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   menu.MenuLocX = static_cast<uint16_t>(extra[0] | extra[1] << 8);
   menu.MenuLocY = static_cast<uint16_t>(extra[2] | extra[3] << 8);
   menu.TopLevelItems = extra[4] % 8;
-  Screen screen;
+  kd::test::FakeScreen screen;
   screen.W = 640 + extra[5] * 8;
   screen.H = 480 + extra[6] * 8;
   t.volume = static_cast<uint32_t>(extra[7]) << 8 | extra[8];
