@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
-#include "keydeck/shell/win/form_window.h"
 #include "keydeck/status/led_lamps.h"
 #include "keydeck/status/led_strip.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
 
