@@ -4,7 +4,6 @@
 
 #include "common/win/scoped.h"
 #include "keydeck/resources/resource.h"
-#include "keydeck/shell/messages.h"
 #include "keydeck/ui/win/tray.h"
 
 namespace kd {

@@ -15,6 +15,9 @@
 
 namespace kd {
 
+inline constexpr const char* kRFLedClass = "TRFLed";
+inline constexpr const char* kRFLedTitle = "RFLed";
+
 class LedWindow final : public FormWindow, private LedStripView {
  public:
   static constexpr int kWidth = 160;
