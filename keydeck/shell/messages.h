@@ -19,10 +19,6 @@ constexpr uint32_t kWmKdMenu = 0x602;
 
 inline constexpr const char* kSetupFrmClass = "TSetupFrm";
 inline constexpr const char* kSetupFrmTitle = "WIRELESS KEYBOARD SETUP";
-inline constexpr const char* kApplicationClass = "TApplication";
-inline constexpr const char* kApplicationTitle = "WIRELESS KEYBOARD";
-inline constexpr const char* kRFLedClass = "TRFLed";
-inline constexpr const char* kRFLedTitle = "RFLed";
 // The named object a running copy holds from its first moment on.
 inline constexpr const char* kInstanceObjectName = "KeydeckInstance";
 

@@ -1,5 +1,7 @@
 #include "keydeck/shell/startup.h"
 
+#include "keydeck/ui/application.h"
+
 namespace kd {
 
 std::string CommandTail(const std::string& commandLine) {

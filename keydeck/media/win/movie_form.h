@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "keydeck/shell/win/form_window.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
 

@@ -14,7 +14,7 @@
 
 #include "keydeck/media/panel_view.h"
 #include "keydeck/media/win/movie_form.h"
-#include "keydeck/shell/win/form_window.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
 

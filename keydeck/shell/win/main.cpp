@@ -16,11 +16,12 @@
 #include "keydeck/shell/messages.h"
 #include "keydeck/shell/osd/win/win_osd.h"
 #include "keydeck/shell/startup.h"
-#include "keydeck/shell/win/form_window.h"
 #include "keydeck/shell/win/setup_form.h"
 #include "keydeck/shell/win/win_platform.h"
 #include "keydeck/status/win/channel_window.h"
 #include "keydeck/status/win/led_window.h"
+#include "keydeck/ui/application.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "common/win/scoped.h"
 #include "kbdrelay/kbdrelay.h"
+#include "keydeck/resources/resource.h"
 #include "keydeck/shell/messages.h"
 #include "keydeck/shell/startup.h"
-#include "keydeck/shell/win/tray.h"
-#include "keydeck/resources/resource.h"
+#include "keydeck/ui/win/tray.h"
 #include "keyhook/keyhook.h"
 
 namespace kd {

@@ -15,10 +15,10 @@
 #include "keydeck/shell/menu_icon.h"
 #include "keydeck/shell/osd/win/win_osd.h"
 #include "keydeck/shell/settings.h"
-#include "keydeck/shell/win/form_window.h"
 #include "keydeck/shell/win/win_platform.h"
 #include "keydeck/status/win/channel_window.h"
 #include "keydeck/status/win/led_window.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
 

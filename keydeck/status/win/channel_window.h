@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "common/win/scoped.h"
-#include "keydeck/shell/win/form_window.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
 

@@ -4,8 +4,7 @@
 
 #include "common/win/scoped.h"
 #include "keydeck/resources/resource.h"
-#include "keydeck/shell/messages.h"
-#include "keydeck/shell/win/tray.h"
+#include "keydeck/ui/win/tray.h"
 
 namespace kd {
 namespace {

@@ -9,11 +9,14 @@
 #include <functional>
 #include <string>
 
-#include "keydeck/shell/win/form_window.h"
 #include "keydeck/status/led_lamps.h"
 #include "keydeck/status/led_strip.h"
+#include "keydeck/ui/win/form_window.h"
 
 namespace kd {
+
+inline constexpr const char* kRFLedClass = "TRFLed";
+inline constexpr const char* kRFLedTitle = "RFLed";
 
 class LedWindow final : public FormWindow, private LedStripView {
  public:

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "keydeck/shell/win/late_import.h"
+#include "keydeck/imports/win/late_import.h"
 
 extern "C" __attribute__((dllimport)) BOOL WINAPI KdNotInAnyLibrary(int);
 extern "C" __attribute__((dllimport)) DWORD WINAPI KdNotInKernel32(int, int);

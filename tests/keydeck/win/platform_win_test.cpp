@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "keydeck/shell/language.h"
-#include "keydeck/shell/win/form_window.h"
-#include "keydeck/shell/win/tray.h"
 #include "keydeck/shell/win/win_platform.h"
+#include "keydeck/ui/win/form_window.h"
+#include "keydeck/ui/win/tray.h"
 
 namespace kd {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "keydeck/resources/channel_pictures.h"
-#include "keydeck/shell/win/tray.h"
 #include "keydeck/status/channel_languages.h"
 #include "keydeck/status/win/channel_window.h"
 #include "keydeck/status/win/led_window.h"
+#include "keydeck/ui/win/tray.h"
 
 namespace kd {
 namespace {

@@ -6,8 +6,8 @@
 // to the system's function. If the DLL or the function cannot be had, the
 // call fails the way the function reports failure, with
 // ERROR_PROC_NOT_FOUND as the last error, and the next call tries again.
-#ifndef KEYDECK_SHELL_WIN_LATE_IMPORT_H_
-#define KEYDECK_SHELL_WIN_LATE_IMPORT_H_
+#ifndef KEYDECK_IMPORTS_WIN_LATE_IMPORT_H_
+#define KEYDECK_IMPORTS_WIN_LATE_IMPORT_H_
 
 #include <windows.h>
 
@@ -84,4 +84,4 @@ struct OptionalBinder<I, Fallback, R(WINAPI*)(A...)> {
   void* kd_late_##fn = reinterpret_cast<void*>(                                        \
       &kd::late::OptionalBinder<kd::late::k##fn, &fallback, decltype(&::fn)>::First);
 
-#endif  // KEYDECK_SHELL_WIN_LATE_IMPORT_H_
+#endif  // KEYDECK_IMPORTS_WIN_LATE_IMPORT_H_

@@ -8,7 +8,7 @@
 // them Keydeck does without.
 #include <windows.h>
 
-#include "keydeck/shell/win/late_import.h"
+#include "keydeck/imports/win/late_import.h"
 #include "keyhook/keyhook.h"
 
 namespace {

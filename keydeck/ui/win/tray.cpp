@@ -1,4 +1,4 @@
-#include "keydeck/shell/win/tray.h"
+#include "keydeck/ui/win/tray.h"
 
 #include "common/text.h"
 

@@ -1,9 +1,9 @@
-#include "keydeck/shell/win/form_window.h"
+#include "keydeck/ui/win/form_window.h"
 
 #include <exception>
 #include <string>
 
-#include "keydeck/shell/messages.h"
+#include "keydeck/ui/application.h"
 
 namespace kd {
 

@@ -11,7 +11,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "keydeck/shell/win/late_import.h"
+#include "keydeck/imports/win/late_import.h"
 
 namespace {
 constexpr HRESULT kNotBound = __HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
