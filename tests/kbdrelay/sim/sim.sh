@@ -9,15 +9,19 @@ sim() {  # kbdsim.exe request
   timeout 30 wine "$KD_BIN/kbdsim.exe" "$@" 2>/dev/null </dev/null | tr -d '\r'
 }
 
-# Starts kbdsim.exe serving for SECONDS at the most; waits until it answers
-# (no client yet). Prints the clients it counted last.
+# Starts kbdsim.exe serving for SECONDS at the most (not in a $(...): the
+# test hid.dll in keydeck.exe finds the feature log through the
+# environment this sets).
 sim_serve() {  # SECONDS
   export KBDSIM_FEATURE_LOG="$(win_path "$FEATURES")"
   (cd "$KD_RUN" && exec timeout "$1" wine "$KD_BIN/kbdsim.exe" serve >"$KD_RUN/kbdsim.log" 2>&1 </dev/null) &
   pids+=($!)
   finish_logs+=("$KD_RUN/kbdsim.log")
-  wait_for 20 0 sim clients kbdsim-input
 }
+
+# Waits up to SECONDS until the input collection has COUNT clients; prints
+# the count seen last.
+wait_clients() { wait_for "$2" "$1" sim clients kbdsim-input; }  # COUNT SECONDS
 
 # Starts keydeck.exe (keydeck_start) from a folder of its own, with the
 # simulated receiver's DLLs in place of the system's.

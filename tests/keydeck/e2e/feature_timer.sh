@@ -11,7 +11,8 @@ sent() { [ "$(sends)" -ge 1 ]; }
 import_keymap
 reg add "$KEY" /v Interval /t REG_DWORD /d 500 /f
 
-sim_serve 120 >/dev/null
+sim_serve 120
+wait_clients 0 20 >/dev/null
 keydeck_start_over_sim
 wt wait "${SETUP[@]}" 15000 >/dev/null
 started=$(date +%s.%N)
