@@ -15,7 +15,7 @@ echo "$(helper --flood 4000 0x6D 0)"
 echo "$(helper --flood 2000 0x30 1)"
 echo "$(helper --flood 1 0x6D 0)"
 watch_start 4000 0 0 1024 768 "$OSD_RED"
-post 0x500 0x6C 0
+keydeck_post 0x500 0x6C 0
 check "a launch key posted behind the flood still runs" 0 "$(wait_started 90 1 after-flood; echo $?)"
 check "Keydeck is the same process" "$pid_before" "$(wt pid "${SETUP[@]}")"
 check "the launch ran once" 1 "$(started_count after-flood)"

@@ -24,10 +24,12 @@
 //                                      again and again; print the largest count
 //                                      seen, when the colour was first and last
 //                                      seen (ms from the start) and the bounds
-//                                      in the fullest picture, and how many
+//                                      in the fullest picture, how many
 //                                      pictures between the first and the last
-//                                      sighting lacked it:
-//                                      "max N first F last L gaps G box L T R B".
+//                                      sighting lacked it, and the longest time
+//                                      between two pictures (first and last are
+//                                      that exact):
+//                                      "max N first F last L gaps G step S box L T R B".
 //                                      $KD_RUN/watch.ready
 //                                      appears once the watching has begun, so a
 //                                      script can start it before a short-lived
@@ -44,6 +46,7 @@
 //                                      stall has begun and print "done" at its end.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -180,7 +183,7 @@ int Watch(DWORD ms, int x, int y, int w, int h, const char* rgb) {
   const DWORD start = GetTickCount();
   bool announced = false;
   while (GetTickCount() - start < ms) {
-    const osdtest::Shot shot = osdtest::Shot::Take();
+    const osdtest::Shot shot = osdtest::Shot::Take(x, y, x + w, y + h);
     if (!announced) {
       // After the first picture: the watching is under way.
       FILE* f = std::fopen((std::string("Z:") + run + "/watch.ready").c_str(), "wb");
@@ -202,8 +205,13 @@ int Watch(DWORD ms, int x, int y, int w, int h, const char* rgb) {
     Sleep(20);
   }
   int gaps = 0;
-  for (const auto& [when, seen] : pictures) gaps += (!seen && when > first && when < last) ? 1 : 0;
-  std::printf("max %d first %ld last %ld gaps %d box ", best, first, last, gaps);
+  long step = 0;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    const long when = pictures[i].first;
+    gaps += (!pictures[i].second && when > first && when < last) ? 1 : 0;
+    if (i > 0) step = std::max(step, when - pictures[i - 1].first);
+  }
+  std::printf("max %d first %ld last %ld gaps %d step %ld box ", best, first, last, gaps, step);
   PrintBox(bestBox);
   return 0;
 }

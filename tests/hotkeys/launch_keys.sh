@@ -10,19 +10,19 @@ import_rows "6c|1|A|$HELPER_WIN code1" \
 start_keydeck
 
 echo "-- key codes posted as Keyhook posts them"
-post 0x500 0x6C 0
+keydeck_post 0x500 0x6C 0
 check "code 1 runs its command line" 0 "$(wait_started 15 1 code1; echo $?)"
-post 0x500 0x21 0
+keydeck_post 0x500 0x21 0
 check "code 2 opens its target" 0 "$(wait_started 15 1; echo $?)"
-post 0x500 0x6C 1
-post 0x500 0x21 7
-sleep 3
+keydeck_post 0x500 0x6C 1
+keydeck_post 0x500 0x21 7
+sleep 3  # a start would have come by now
 check "auto-repeat of the code 1 key starts nothing more" 1 "$(started_count code1)"
 check "auto-repeat of the code 2 key starts nothing more" 1 "$(started_count)"
 
 echo "-- keys pressed on the display"
 timeout 10 xdotool mousemove 500 400
-sleep 1.2  # past the last OSD wipe
+wait_for 5 0 osd_pixels >/dev/null  # past the last OSD wipe
 watch_start 2500 0 0 1024 768 "$OSD_RED"
 timeout 10 xdotool key XF86Mail
 check "the Mail key starts the code 1 row through the hook" 0 "$(wait_started 15 2 code1; echo $?)"
@@ -31,7 +31,7 @@ echo "caption seen: $seen"
 text_at "its caption is drawn at the OSD place (50, 50)" 50 50 "$seen"
 
 echo "-- a row whose target is empty"
-sleep 0.5
+wait_for 5 0 osd_pixels >/dev/null
 watch_start 2500 0 0 1024 768 "$OSD_RED"
 timeout 10 xdotool key XF86Search
 watch_end

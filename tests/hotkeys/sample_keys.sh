@@ -21,7 +21,7 @@ wt post Notepad - 0x10 0 0 >/dev/null
 wt waitgone Notepad - 10000 >/dev/null
 
 echo "-- volume keys"
-sleep 1.2
+wait_for 5 0 helper --count 824 660 200 28 "$GREEN" >/dev/null  # the caption is wiped
 watch_start 1500 0 655 1024 1 "$YELLOW"
 timeout 10 xdotool key XF86AudioLowerVolume
 watch_end

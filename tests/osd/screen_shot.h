@@ -31,11 +31,15 @@ inline Rgb FromColorRef(uint32_t c) {
 class Shot {
  public:
   static Shot Take();
+  // Only the box [x0, x1) x [y0, y1) of the screen, still addressed in
+  // screen coordinates (black outside it): a small box is read many times
+  // faster than the whole screen, so repeated pictures come closer together.
+  static Shot Take(int x0, int y0, int x1, int y1);
 
   bool Valid() const { return width_ > 0; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  Rgb At(int x, int y) const;  // black outside the screen
+  Rgb At(int x, int y) const;  // black outside the picture
   // Pixels of exactly `color` in the half-open box [x0, x1) x [y0, y1).
   int Count(Rgb color, int x0, int y0, int x1, int y1) const;
   // Bounding box of the pixels of `color` (left > right when there are none).
@@ -43,6 +47,8 @@ class Shot {
   std::string Describe(int x, int y) const;
 
  private:
+  int left_ = 0;  // the picture's place on the screen
+  int top_ = 0;
   int width_ = 0;
   int height_ = 0;
   std::vector<uint8_t> rgb_;

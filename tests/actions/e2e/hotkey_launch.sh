@@ -26,32 +26,26 @@ case "$WINE_VERSION_NAME" in
 esac
 cp "$KD_BIN/kd_actions_helper.exe" "$cdplayer_dir/cdplayer.exe"
 
-ran() {  # waits up to $2 tenths of a second for helper $1's marker; prints its command line
-  local i marker="$dir/$1.exe.ran"
+# Waits up to SECONDS for helper NAME's marker (written at once, in one
+# piece); prints its command line.
+ran() {  # NAME SECONDS
+  local marker="$dir/$1.exe.ran"
   [ "$1" = cdplayer ] && marker="$cdplayer_dir/cdplayer.exe.ran"
-  for ((i = 0; i < $2; i++)); do
-    if [ -f "$marker" ]; then
-      sleep 0.2
-      tr -d '\r' <"$marker"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "(not started)"
-  return 1
+  if wait_until "$2" test -s "$marker" 2>/dev/null; then
+    tr -d '\r' <"$marker"
+  else
+    echo "(not started)"
+    return 1
+  fi
 }
 
-post_key() {  # scan code, lParam
-  wt post TSetupFrm "WIRELESS KEYBOARD SETUP" 0x500 "$1" "$2" >/dev/null
-}
+post_key() { keydeck_post 0x500 "$1" "$2"; }  # scan code, lParam
 
 # Rows 0, 2 and 4 of the sample keymap (scan codes 0x21, 0x6D, 0x6C) point
 # at the helper; the browser (row 3, scan code 0x32, code 20) is the helper
 # too.
 import_keymap
-cat >"$KD_RUN/rows.reg" <<'REG'
-REGEDIT4
-
+reg_import <<'REG'
 [HKEY_LOCAL_MACHINE\SOFTWARE\TessaroVantik\RF2400\Default\0000000000000000]
 "Caption"="Tool"
 "LinkTo"="C:\\kdtest\\tool.exe from-hotkey"
@@ -75,47 +69,45 @@ REGEDIT4
 
 [-HKEY_CLASSES_ROOT\.mp3]
 REG
-(cd "$KD_RUN" && timeout 60 wine regedit /s rows.reg >"$KD_RUN/rows.out" 2>&1 </dev/null)
 
 mkdir -p "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
-wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 15000 >/dev/null
+wt wait "${SETUP[@]}" 15000 >/dev/null
 
 post_key 0x21 0
-got=$(ran tool 100)
+got=$(ran tool 10)
 check "code 1 runs the row's command line" "C:\\kdtest\\tool.exe from-hotkey" "$got"
 
 post_key 0x6D 1
-check "a repeat (lParam 1) opens nothing" "(not started)" "$(ran opener 20)"
+check "a repeat (lParam 1) opens nothing" "(not started)" "$(ran opener 2)"
 post_key 0x6D 0
-check "code 2 opens the row's program" yes "$(ran opener 100 >/dev/null && echo yes || echo no)"
+check "code 2 opens the row's program" yes "$(ran opener 10 >/dev/null && echo yes || echo no)"
 
 (exec timeout 120 wine "$dir/ieframe.exe" /window IEFrame >"$KD_RUN/ieframe.log" 2>&1 </dev/null) &
-ieframe_pid=$!
+pids+=($!)
 wt wait IEFrame - 10000 >/dev/null
 check "an IEFrame window is open" yes "$(has_window IEFrame -)"
 post_key 0x32 0
-check "code 20 starts no browser over IEFrame" "(not started)" "$(ran browser 20)"
+check "code 20 starts no browser over IEFrame" "(not started)" "$(ran browser 2)"
 
 wt post IEFrame - 0x10 0 0 >/dev/null  # WM_CLOSE
 wt waitgone IEFrame - 10000 >/dev/null
 post_key 0x32 0
-got=$(ran browser 100)
+got=$(ran browser 10)
 check "code 20 starts the .htm program without IEFrame" '"C:\kdtest\browser.exe"' "$got"
 
 timeout 10 xdotool mousemove 500 400 >/dev/null 2>&1
 timeout 10 xdotool key XF86Mail >/dev/null 2>&1
-got=$(ran mailkey 100)
+got=$(ran mailkey 10)
 check "the mail key on the display runs row 4 through the hook" \
   "C:\\kdtest\\mailkey.exe pressed" "$got"
 
 # ---- media keys ----------------------------------------------------------
 PLAY=0x22 STOP=0x24 NEXT=0x19 PREV=0x10
-fakes=()
 start_fake() {  # name, mode (/window or /keys), class
   rm -f "$dir/$1.exe.log"
   (exec timeout 200 wine "$dir/$1.exe" "$2" "$3" >"$KD_RUN/$1.out" 2>&1 </dev/null) &
-  fakes+=($!)
+  pids+=($!)
   wt wait "$3" - 10000 >/dev/null
 }
 messages() {  # what fake $1 logged, one message per "|"
@@ -127,10 +119,9 @@ key_downs() {  # how many WM_KEYDOWN of virtual key $2 fake $1 logged
   grep -c "^100 $2 " "$dir/$1.exe.log" || true
 }
 set_player() {  # the choice, then a reload as "/u" asks for one
-  timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD \
-    /d "$1" /f >/dev/null 2>&1 </dev/null
-  wt post TSetupFrm "WIRELESS KEYBOARD SETUP" 0x502 1 0 >/dev/null
-  sleep 0.5
+  reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD /d "$1" /f
+  keydeck_post 0x502 1 0
+  sleep 0.5  # the keys the hook passes on change with it, unseen
 }
 keys_then_settle() {  # posts each key code, then gives the posts time to land
   local code
@@ -157,9 +148,9 @@ for other in sje wmp mmframe; do
   check "the $other window of another version gets nothing" "(none)" "$(messages $other)"
 done
 keys_then_settle $NEXT $STOP
-check "with the application gone, next and stop start nothing" "(not started)" "$(ran cdplayer 5)"
+check "with the application gone, next and stop start nothing" "(not started)" "$(ran cdplayer 0.5)"
 post_key $PLAY 0
-got=$(ran cdplayer 100)
+got=$(ran cdplayer 10)
 case "$got" in *'cdplayer.exe /play'*) got=started ;; esac
 check "with the application gone, play starts the CD Player command (cdplayer.exe /play)" \
   started "$got"
@@ -198,12 +189,9 @@ check "the volume key, which has a row, is still taken" 0 "$(key_downs keys AE)"
 echo "-- player 7: the system media keys"
 set_player 7
 timeout 10 xdotool key XF86AudioPlay >/dev/null 2>&1
-sleep 2
-check "Keydeck's own play/pause tap reaches the window once" 2 "$(key_downs keys B3)"
-sleep 2
+check "Keydeck's own play/pause tap reaches the window once" 2 "$(wait_for 5 2 key_downs keys B3)"
+sleep 2  # a tap come back would have arrived by now
 check "and does not come back as a hotkey" 2 "$(key_downs keys B3)"
 
 keydeck_stop
-kill "$ieframe_pid" 2>/dev/null
-for pid in "${fakes[@]}"; do kill "$pid" 2>/dev/null; done
 finish

@@ -14,7 +14,7 @@
 # prefix before and after must agree but for the differences lib.sh allows.
 . "$KD_SRC/tests/installer/e2e/lib.sh"
 
-check "setup program built" present "$([ -f "$SETUP" ] && echo present || echo absent)"
+check "setup program built" present "$([ -f "$SETUP_EXE" ] && echo present || echo absent)"
 FILES="keydeck.exe kbdrelay.dll keyhook.dll sweepall.exe qKeymap.reg Uninstall.ini"
 WINDIR='C:\Program Files\Keydeck'
 AUTOPLAY='HKCR\AudioCD\shell\play\command'
@@ -24,17 +24,7 @@ AUTOPLAY='HKCR\AudioCD\shell\play\command'
 if [ "$WINE_VERSION_NAME" = win98 ]; then stock='C:\windows\cdplayer /play'
 else stock='C:\windows\system32\cdplayer /play %1'; fi
 earlier='"%ProgramFiles%\Disc Player\player.exe" /cd "%1"'
-reg() { timeout 30 wine reg "$@" >/dev/null 2>&1 </dev/null; }
 reg add "$AUTOPLAY" /ve /t REG_EXPAND_SZ /d "$earlier" /f
-reg_default() {
-  timeout 30 wine reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r' |
-    awk '$1 == "(Default)" { sub(/^[ \t]*\(Default\)[ \t]+REG_[A-Z_]+[ \t]*/, ""); print }'
-}
-reg_type() {  # KEY NAME ("" for the default value)
-  local v=(/v "$2"); [ -z "$2" ] && v=(/ve)
-  timeout 30 wine reg query "$1" "${v[@]}" 2>/dev/null </dev/null | tr -d '\r' |
-    grep -o 'REG_[A-Z_]*' | head -n1
-}
 # Another product of the vendor, under both vendor keys.
 reg add 'HKLM\SOFTWARE\TessaroVantik\Mouse' /v Speed /d 3 /f
 reg add 'HKLM\SOFTWARE\Tessaro\Mouse\Buttons' /v Count /t REG_DWORD /d 5 /f
@@ -68,12 +58,12 @@ end_uninstall() {  # NAME
 snapshot before
 
 echo "== silent install"
-timeout 180 wine "$SETUP" /S >"$KD_RUN/setup1.log" 2>&1 </dev/null
+timeout 180 wine "$SETUP_EXE" /S >"$KD_RUN/setup1.log" 2>&1 </dev/null
 check "setup /S ended with" 0 "$?"
-wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 30000 >/dev/null
+wt wait "${SETUP[@]}" 30000 >/dev/null
 check "Keydeck started at the end" yes "$(keydeck_window)"
 for f in $FILES; do check "installed $f" present "$([ -f "$DIR/$f" ] && echo present || echo absent)"; done
-check "hidrelay.dll not installed" absent "$([ -e "$DIR/hidrelay.dll" ] && echo present || echo absent)"
+check "hidrelay.dll not installed" absent "$(exists "$DIR/hidrelay.dll")"
 check "uninstall script names the folder twice" 2 "$(tr -d '\r' <"$DIR/Uninstall.ini" | grep -cxF "$WINDIR")"
 check "no placeholder left in the script" 0 "$(grep -c '@INSTDIR@' "$DIR/Uninstall.ini")"
 check "Run entry" "\"$WINDIR\\keydeck.exe\"" "$(reg_value "$RUNKEY" Keydeck)"
@@ -87,7 +77,7 @@ check "QuietUninstallString" "\"$WINDIR\\sweepall.exe\" /T /S $WINDIR\\Uninstall
   "$(reg_value "HKLM\\$ARP" QuietUninstallString)"
 check "sample keymap imported: read side" yes \
   "$(reg_value 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' ScanCode | grep -qi '^216b6d' && echo yes || echo no)"
-check "sample keymap imported: write side" RF2400 "$(reg_default 'HKLM\SOFTWARE\Tessaro')"
+check "sample keymap imported: write side" RF2400 "$(reg_value 'HKLM\SOFTWARE\Tessaro' "")"
 check "no error box" 1 "$(wt boxtext - 1000 >/dev/null; echo $?)"
 check "the earlier AutoPlay command kept" "$earlier" "$(reg_value "HKLM\\$ARP" AudioCDCommand)"
 check "... with its type" REG_EXPAND_SZ "$(reg_type "HKLM\\$ARP" AudioCDCommand)"
@@ -95,16 +85,16 @@ check "... with its type" REG_EXPAND_SZ "$(reg_type "HKLM\\$ARP" AudioCDCommand)
 echo "== Keydeck takes the AutoPlay command (player choice 2, reloaded with /u)"
 reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD /d 2 /f
 (cd "$DIR" && timeout 30 wine keydeck.exe /u >"$KD_RUN/reload.log" 2>&1 </dev/null)
-sleep 1
-check "AutoPlay command points at Keydeck" "\"$WINDIR\\keydeck.exe\" /p %1" "$(reg_default "$AUTOPLAY")"
+check "AutoPlay command points at Keydeck" "\"$WINDIR\\keydeck.exe\" /p %1" \
+  "$(wait_for 5 "\"$WINDIR\\keydeck.exe\" /p %1" reg_value "$AUTOPLAY" "")"
 
 echo "== install over the running Keydeck"
-first=$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")
-timeout 180 wine "$SETUP" /S >"$KD_RUN/setup2.log" 2>&1 </dev/null
+first=$(wt pid "${SETUP[@]}")
+timeout 180 wine "$SETUP_EXE" /S >"$KD_RUN/setup2.log" 2>&1 </dev/null
 check "second setup /S ended with" 0 "$?"
 check "no 'already installed' box" 1 "$(wt waitbox "already installed" 3000 >/dev/null; echo $?)"
-wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 30000 >/dev/null
-second=$(wt pid TSetupFrm "WIRELESS KEYBOARD SETUP")
+wt wait "${SETUP[@]}" 30000 >/dev/null
+second=$(wt pid "${SETUP[@]}")
 check "the running Keydeck was ended and a new one started" yes \
   "$([ -n "$first" ] && [ -n "$second" ] && [ "$first" != "$second" ] && echo yes || echo no)"
 check "the reinstall keeps the earlier command, not Keydeck's" "$earlier" \
@@ -117,7 +107,7 @@ question=$(wt boxtext Keydeck 30000)
 check "the copy asks first" yes "$([ -n "$question" ] && echo yes || echo no)"
 check "question answered Yes" 0 "$(wt press Keydeck yes 10000 >/dev/null; echo $?)"
 end_uninstall "asked uninstall"
-check "the earlier AutoPlay command is back" "$earlier" "$(reg_default "$AUTOPLAY")"
+check "the earlier AutoPlay command is back" "$earlier" "$(reg_value "$AUTOPLAY" "")"
 check "... with its type" REG_EXPAND_SZ "$(reg_type "$AUTOPLAY" "")"
 check "the other product's key under TessaroVantik" 3 "$(reg_value 'HKLM\SOFTWARE\TessaroVantik\Mouse' Speed)"
 check "the other product's key under Tessaro" 0x5 "$(reg_value 'HKLM\SOFTWARE\Tessaro\Mouse\Buttons' Count)"
@@ -137,8 +127,8 @@ reg add "$AUTOPLAY" /ve /d "$stock" /f
 snapshot before2
 # As a Keydeck run without the setup program would have left it: not kept.
 reg add "$AUTOPLAY" /ve /d "\"$WINDIR\\keydeck.exe\" /p %1" /f
-timeout 180 wine "$SETUP" /S >"$KD_RUN/setup3.log" 2>&1 </dev/null
-wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 30000 >/dev/null
+timeout 180 wine "$SETUP_EXE" /S >"$KD_RUN/setup3.log" 2>&1 </dev/null
+wt wait "${SETUP[@]}" 30000 >/dev/null
 check "Keydeck runs again" yes "$(keydeck_window)"
 check "Keydeck's own AutoPlay command is not kept" absent "$(reg_value "HKLM\\$ARP" AudioCDCommand)"
 mkdir -p "$C/kept" && cp "$DIR/Uninstall.ini" "$DIR/sweepall.exe" "$C/kept/"
@@ -156,8 +146,8 @@ check "sweepall /T /S Uninstall.ini ended with" 0 "$?"
 check "no question" 1 "$(wt boxtext - 3000 >/dev/null; echo $?)"
 end_uninstall "silent uninstall"
 check "no foreign script ran" present "$([ -f "$C/foreign.txt" ] && echo present || echo absent)"
-check "the product's script ran: the folder is gone" absent "$([ -e "$DIR" ] && echo present || echo absent)"
-check "the CD Player's command, as nothing was kept" "$stock" "$(reg_default "$AUTOPLAY")"
+check "the product's script ran: the folder is gone" absent "$(exists "$DIR")"
+check "the CD Player's command, as nothing was kept" "$stock" "$(reg_value "$AUTOPLAY" "")"
 check "TessaroVantik, empty, is gone" absent "$(reg_key 'HKLM\SOFTWARE\TessaroVantik')"
 check "Tessaro, empty, is gone" absent "$(reg_key 'HKLM\SOFTWARE\Tessaro')"
 rm -f "$C/foreign.txt" "$C/foreign.ini" "$temp_unix/Uninstall.ini" "$C/windows/Uninstall.ini" \

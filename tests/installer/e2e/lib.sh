@@ -1,43 +1,13 @@
-# Helpers of the installer's end-to-end run (sourced inside scripts/wine-run.sh:
-# WINEPREFIX, KD_BIN, KD_SRC, KD_RUN set).
-set -u
-failures=0
-C="$WINEPREFIX/drive_c"
+# Helpers of the installer's end-to-end run beyond the shared harness
+# (sourced inside scripts/wine-run.sh): the listings of the prefix before
+# and after, and the differences Windows makes on its own.
+source "$KD_SRC/tests/harness/e2e.sh"
 DIR="$C/Program Files/Keydeck"
-SETUP="$KD_BIN/../../keydeck-setup.exe"
+SETUP_EXE="$KD_BIN/../../keydeck-setup.exe"
 ARP='Software\Microsoft\Windows\CurrentVersion\Uninstall\Keydeck'
 RUNKEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 
-check() {  # description, expected, got
-  if [ "$2" = "$3" ]; then
-    echo "ok   $1: $3"
-  else
-    echo "FAIL $1: expected [$2], got [$3]"
-    failures=$((failures + 1))
-  fi
-}
-
-wt() {  # wintool with a time limit; prints its output, keeps its status
-  local out="$KD_RUN/wintool.out" rc
-  timeout 90 wine "$KD_BIN/wintool.exe" "$@" >"$out" 2>"$out.err" </dev/null
-  rc=$?
-  tr -d '\r' <"$out"
-  return $rc
-}
-
-keydeck_window() { wt find TSetupFrm "WIRELESS KEYBOARD SETUP" >/dev/null && echo yes || echo no; }
-
-# Data of a registry value, "absent" when the key or value is missing.
-reg_value() {  # KEY NAME
-  local out="$KD_RUN/reg.out"
-  if timeout 30 wine reg query "$1" /v "$2" >"$out" 2>&1 </dev/null; then
-    tr -d '\r' <"$out" | awk -v n="$2" 'tolower($1) == tolower(n) { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, ""); print }'
-  else
-    echo absent
-  fi
-}
-
-reg_key() { timeout 30 wine reg query "$1" >/dev/null 2>&1 </dev/null && echo present || echo absent; }
+keydeck_window() { has_window "${SETUP[@]}"; }
 
 # Waits until every program of the prefix has ended (the server then ends
 # and writes the registry files); false after the time limit.
@@ -82,13 +52,4 @@ ALLOWED='^> system\.reg\|\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion
 differences() {  # BEFORE AFTER
   { diff "$KD_RUN/$1.files" "$KD_RUN/$2.files"; diff "$KD_RUN/$1.reg" "$KD_RUN/$2.reg"; } |
     grep '^[<>]' | grep -Ev "$ALLOWED" || true
-}
-
-finish() {
-  if [ "$failures" -eq 0 ]; then
-    echo "all checks passed ($WINE_VERSION_NAME)"
-    exit 0
-  fi
-  echo "$failures check(s) failed ($WINE_VERSION_NAME)"
-  exit 1
 }

@@ -6,35 +6,22 @@
 source "$(dirname "$0")/lib.sh"
 source "$KD_SRC/tests/media/e2e/media_lib.sh"
 
-SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
 COMMAND_KEY='HKCR\AudioCD\shell\play\command'
 OTHER='C:\Other\player.exe /cd %1'
 
-set_player() {
-  timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD \
-    /d "$1" /f >/dev/null 2>&1 </dev/null
-}
-set_command() {
-  timeout 30 wine reg add "$COMMAND_KEY" /ve /d "$1" /f >/dev/null 2>&1 </dev/null
-}
-# The command key's default value; "<no key>" when it cannot be read.
-command_value() {
-  local out="$KD_RUN/reg-query.out"
-  timeout 30 wine reg query "$COMMAND_KEY" /ve >"$out" 2>&1 </dev/null || { echo "<no key>"; return; }
-  tr -d '\r' <"$out" | sed -n 's/^ *([^)]*) *REG_SZ *//p'
-}
-# One start of keydeck.exe: its load runs in FormCreate, before the
-# control form can be found.
+set_player() { reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v Player /t REG_DWORD /d "$1" /f; }
+set_command() { reg add "$COMMAND_KEY" /ve /d "$1" /f; }
+command_value() { reg_value "$COMMAND_KEY" ""; }  # "absent" without the key
+# One start of keydeck.exe, until its settings load is done.
 run_once() {
   keydeck_start "$KD_RUN/work"
-  wt wait "${SETUP[@]}" 15000 >/dev/null
-  sleep 1
+  keydeck_ready
   keydeck_stop
 }
 
 import_keymap
 mkdir -p "$KD_RUN/work"
-program=$(timeout 30 winepath -w "$KD_BIN/keydeck.exe" 2>/dev/null </dev/null)
+program=$(win_path "$KD_BIN/keydeck.exe")
 case "$WINE_VERSION_NAME" in
   win95|win98|winme) cdplayer='C:\windows\cdplayer.exe /play ' ;;
   *) cdplayer='C:\windows\system32\cdplayer.exe /play ' ;;
@@ -69,8 +56,7 @@ done
 remount
 set_player 2
 keydeck_start "$KD_RUN/work"
-wt wait "${SETUP[@]}" 15000 >/dev/null
-sleep 1
+keydeck_ready
 # The engine's panel, at the top right (the start-up list's own is at 0,0).
 panel=$(wt all TPLAYER PLAYER | awk '$2 == 824 && $3 == 0 {print $1}')
 check "/p E:\\ ends" 0 "$(keydeck_once "$KD_RUN/work" /p 'E:\')"
@@ -79,9 +65,9 @@ check "it plays the disc in E:" DISC_E.DAT "$(wt ctext "$panel" - 110)"  # its p
 keydeck_stop
 
 echo "-- command key missing"
-timeout 30 wine reg delete 'HKCR\AudioCD' /f >/dev/null 2>&1 </dev/null
+reg delete 'HKCR\AudioCD' /f
 set_player 4
 run_once
-check "no key created" "<no key>" "$(command_value)"
+check "no key created" absent "$(command_value)"
 
 finish

@@ -6,37 +6,8 @@
 # and writes row 3 back as the default browser.
 source "$(dirname "$0")/lib.sh"
 
-SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
 R2='HKLM\SOFTWARE\TessaroVantik\RF2400\Default'
 W2='HKLM\SOFTWARE\Tessaro\RF2400\Default'
-
-# Clicks item $2 (0-based) of the $3 visible items of the menu at rect $1.
-click_item() {
-  local left top right bottom
-  read -r left top right bottom <<<"$1"
-  timeout 10 xdotool mousemove $((left + 25)) $((top + (bottom - top) * (2 * $2 + 1) / (2 * $3))) click 1
-  sleep 0.5
-}
-
-# Opens the setup menu and clicks "item/count" at each level in turn.
-menu_path() {
-  wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
-  wt waitvisible "#32768" - 3000 || { echo "menu did not open"; return 1; }
-  local seen="" step rect
-  for step in "$@"; do
-    rect=$(wt list "#32768" | grep -vxF -e "${seen:-none}" | head -n1)
-    [ -n "$rect" ] || { echo "menu level for $step did not open"; return 1; }
-    seen="$seen"$'\n'"$rect"
-    seen="${seen#$'\n'}"
-    click_item "$rect" "${step%/*}" "${step#*/}"
-  done
-}
-
-# A value of a key as "reg query" prints it.
-value() {  # key, name
-  timeout 30 wine reg query "$1" /v "$2" >"$KD_RUN/value.out" 2>&1 </dev/null
-  tr -d '\r' <"$KD_RUN/value.out" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
 
 # The font the OSD font dialog opens with (it shows the font in use):
 # "face size".
@@ -50,7 +21,7 @@ font_in_force() {
 
 # Row 0's key (0x21) starts the chosen program.
 row0_starts_notepad() {
-  wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null
+  keydeck_post 0x500 0x21 0
   if wt wait Notepad - 15000 >/dev/null; then
     echo yes
     wt post Notepad - 0x10 0 0 >/dev/null
@@ -59,6 +30,9 @@ row0_starts_notepad() {
     echo no
   fi
 }
+
+# What a settings save writes last for a row: its link target and function.
+row_written() { echo "$(reg_value "$1" LinkTo) $(reg_value "$1" Function)"; }
 
 import_keymap
 mkdir -p "$KD_RUN/work"
@@ -74,10 +48,12 @@ path='C:\windows\notepad.exe'
 wt settext Open 0x47c "$path" 3000 >/dev/null || wt settext Open 0x480 "$path" 3000 >/dev/null
 wt press Open ok 3000 >/dev/null
 wt waitgone "#32770" Open 5000
+# The write side comes last.
+wait_for 5 "$path 0x2" row_written "$W2\0000000000000000" >/dev/null
 for side in "$R2" "$W2"; do
-  check "caption written to ${side%%\\RF2400*}" notepad "$(value "$side\\0000000000000000" Caption)"
-  check "link target written to ${side%%\\RF2400*}" "$path" "$(value "$side\\0000000000000000" LinkTo)"
-  check "function written to ${side%%\\RF2400*}" 0x2 "$(value "$side\\0000000000000000" Function)"
+  check "caption written to ${side%%\\RF2400*}" notepad "$(reg_value "$side\\0000000000000000" Caption)"
+  check "link target written to ${side%%\\RF2400*}" "$path" "$(reg_value "$side\\0000000000000000" LinkTo)"
+  check "function written to ${side%%\\RF2400*}" 0x2 "$(reg_value "$side\\0000000000000000" Function)"
 done
 check "row 0's key now starts the chosen program" yes "$(row0_starts_notepad)"
 
@@ -95,15 +71,16 @@ chosen_font=$(font_in_force)
 echo "font chosen: $chosen_font (was $start_font)"
 check "the font chosen is a new one" yes "$([ "$chosen_font" != "$start_font" ] && echo yes || echo no)"
 check "the OSD took the dialog's font" "$wanted" "$chosen_font"
-face=$(value "$R2" Font)
-size=$(value "$R2" FontSize)
+face=$(reg_value "$R2" Font)
+size=$(reg_value "$R2" FontSize)
 check "face written where it is read" "${chosen_font% *}" "$face"
-check "size written where it is read" yes "$([ -n "$size" ] && [ "$size" != 0x18 ] && echo yes || echo no)"
-check "and to the write side" "$face $size" "$(value "$W2" Font) $(value "$W2" FontSize)"
+check "size written where it is read" yes \
+  "$([ "$size" != absent ] && [ -n "$size" ] && [ "$size" != 0x18 ] && echo yes || echo no)"
+check "and to the write side" "$face $size" "$(reg_value "$W2" Font) $(reg_value "$W2" FontSize)"
 
 echo "-- keydeck /u"
 check "/u ends" 0 "$(keydeck_once "$KD_RUN/work" /u)"
-sleep 1
+# Its request waits in the queue before the key's.
 check "after /u row 0's key still starts the chosen program" yes "$(row0_starts_notepad)"
 check "after /u the chosen font is in force" "$chosen_font" "$(font_in_force)"
 
@@ -116,15 +93,16 @@ check "after a restart the chosen font is in force" "$chosen_font" "$(font_in_fo
 
 echo "-- Browser > Default"
 W2ROW3="$W2\\0000000000000003"
-timeout 30 wine reg add "$W2ROW3" /v Caption /d marker /f >/dev/null 2>&1 </dev/null
-timeout 30 wine reg add "$W2ROW3" /v Function /t REG_DWORD /d 99 /f >/dev/null 2>&1 </dev/null
+reg add "$W2ROW3" /v Caption /d marker /f
+reg add "$W2ROW3" /v Function /t REG_DWORD /d 99 /f
 menu_path 0/3 0/5 0/2  # Setup > Browser > Default
 options=$(wt waitbox "" 15000)
 echo "dialog opened by Default: '$options'"
 check "Default opens the Internet options" yes "$([ -n "$options" ] && echo yes || echo no)"
-sleep 1
-check "row 3 caption written" WWW "$(value "$W2ROW3" Caption)"
-check "row 3 function written" 0x14 "$(value "$W2ROW3" Function)"
+function_written() { [ "$(reg_value "$W2ROW3" Function)" != 0x63 ]; }
+wait_until 5 function_written
+check "row 3 caption written" WWW "$(reg_value "$W2ROW3" Caption)"
+check "row 3 function written" 0x14 "$(reg_value "$W2ROW3" Function)"
 [ -n "$options" ] && wt press "$options" cancel 3000 >/dev/null
 keydeck_stop
 finish

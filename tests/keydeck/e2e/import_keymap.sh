@@ -4,16 +4,14 @@ source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$KD_RUN/work"
 cp "$KEYMAP" "$KD_RUN/work/qKeymap.reg"
-before=$(timeout 30 wine reg query 'HKLM\SOFTWARE\TessaroVantik' >/dev/null 2>&1 </dev/null; echo $?)
-check "keys missing before the start" 1 "$before"
+check "keys missing before the start" absent "$(reg_key 'HKLM\SOFTWARE\TessaroVantik')"
 keydeck_start "$KD_RUN/work"
 check "control form after the import" 0 "$(wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 20000; echo $?)"
 check "no error box" 1 "$(wt boxtext - 2000 >/dev/null; echo $?)"
-timeout 30 wine reg query 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' /v ScanCode >"$KD_RUN/query.out" 2>&1 </dev/null
-check "read side imported" yes "$(grep -q 'ScanCode' "$KD_RUN/query.out" && echo yes || echo no)"
-timeout 30 wine reg query 'HKLM\SOFTWARE\Tessaro' >"$KD_RUN/query2.out" 2>&1 </dev/null
-check "write side imported" yes "$(grep -q 'RF2400' "$KD_RUN/query2.out" && echo yes || echo no)"
-wt waitvisible TRFLed RFLed 5000
-check "LED strip shown" visible "$(wt visible TRFLed RFLed)"
+check "read side imported" yes \
+  "$([ "$(reg_value 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default' ScanCode)" != absent ] && echo yes || echo no)"
+check "write side imported" present "$(reg_key 'HKLM\SOFTWARE\Tessaro\RF2400')"
+wt waitvisible "${LED[@]}" 5000
+check "LED strip shown" visible "$(wt visible "${LED[@]}")"
 keydeck_stop
 finish

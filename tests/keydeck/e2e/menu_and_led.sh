@@ -9,78 +9,35 @@
 # side of the registry.
 source "$(dirname "$0")/lib.sh"
 
-SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
-LED=(TRFLed RFLed)
 W2='HKLM\SOFTWARE\Tessaro\RF2400\Default'
 R2='HKLM\SOFTWARE\TessaroVantik\RF2400\Default'
-
-# Clicks item $2 (0-based) of the $3 visible items of the menu whose rect
-# is $1 ("left top right bottom").
-click_item() {
-  local left top right bottom
-  read -r left top right bottom <<<"$1"
-  local y=$((top + (bottom - top) * (2 * $2 + 1) / (2 * $3)))
-  timeout 10 xdotool mousemove $((left + 25)) "$y" click 1
-  sleep 0.5
-}
-
-# Opens the setup menu and clicks through it: each argument is "item/count"
-# for the next menu level (the item's 0-based index among count visible).
-menu_path() {
-  wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
-  wt waitvisible "#32768" - 3000 || { echo "menu did not open"; return 1; }
-  local seen="" step rect
-  for step in "$@"; do
-    rect=$(wt list "#32768" | grep -vxF -e "${seen:-none}" | head -n1)
-    [ -n "$rect" ] || { echo "menu level for $step did not open"; return 1; }
-    seen="$seen"$'\n'"$rect"
-    seen="${seen#$'\n'}"
-    click_item "$rect" "${step%/*}" "${step#*/}"
-  done
-}
 
 # Setup, OSD and Exit are the visible top items; OSD holds Font, Location,
 # Enable and Led.
 osd_item() { menu_path 1/3 "$1/4"; }
 
-# A click beside an open menu closes it.
-close_menu() {
-  timeout 10 xdotool mousemove 300 300 click 1
-  wt waithidden "#32768" - 3000
-  sleep 0.3
-}
-
-# A read-side value, then a reload as "/u" asks for it.
+# A read-side value, then a reload as "/u" asks for it. What a reload
+# leaves alone cannot be watched for, so the reload gets a moment.
 set_and_reload() {
-  timeout 30 wine reg add "$R2" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1 </dev/null
-  wt post "${SETUP[@]}" 0x502 1 0 >/dev/null
+  reg add "$R2" /v "$1" /t REG_DWORD /d "$2" /f
+  keydeck_post 0x502 1 0
   sleep 0.5
 }
 
-# Waits up to $3 s (3 when not given) until lamp $1 shows colour $2;
-# prints the colour seen last.
-wait_lamp() {
-  local i got
-  for ((i = 0; i < ${3:-3} * 4; i++)); do
-    got=$(lamp "$1")
-    [ "$got" = "$2" ] && break
-    sleep 0.25
-  done
-  echo "$got"
-}
+strip_state() { wt visible "${LED[@]}"; }
+strip_rect() { wt rect "${LED[@]}"; }
 
 import_keymap
 # Markers the dialog's OK must overwrite.
-timeout 30 wine reg add "$W2" /v FontSize /t REG_DWORD /d 7 /f >/dev/null 2>&1 </dev/null
-timeout 30 wine reg add "$W2" /v Font /d marker /f >/dev/null 2>&1 </dev/null
+reg add "$W2" /v FontSize /t REG_DWORD /d 7 /f
+reg add "$W2" /v Font /d marker /f
 # Row 0 (0x21) without its target: its run fails and shows a text.
-timeout 30 wine reg add 'HKLM\SOFTWARE\TessaroVantik\RF2400\Default\0000000000000000' /v LinkTo /d "" /f \
-  >/dev/null 2>&1 </dev/null
+reg add "$R2\0000000000000000" /v LinkTo /d "" /f
 mkdir -p "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
 wt wait "${SETUP[@]}" 15000 >/dev/null
 wt waitvisible "${LED[@]}" 5000
-check "strip placed" "864 688 1024 733" "$(wt rect "${LED[@]}")"
+check "strip placed" "864 688 1024 733" "$(strip_rect)"
 
 echo "-- the menu's tray icon"
 icons=$(wait_tray_icons 10 1)
@@ -88,7 +45,7 @@ echo "tray icons (left right): $(tr '\n' ';' <<<"$icons")"
 check "one icon in the tray: the menu's" 1 "$(grep -c . <<<"$icons")"
 menu_icon=$(head -n1 <<<"$icons")
 # Where the dispatch opens the menu for a posted request.
-wt post "${SETUP[@]}" 0x602 0 0x204 >/dev/null
+keydeck_post 0x602 0 0x204
 wt waitvisible "#32768" - 3000
 posted=$(wt rect "#32768" -)
 echo "menu opened by a posted request at $posted"
@@ -122,7 +79,7 @@ check "Menu 1: the icon is back and opens the menu" 0 "$(menu_from_icon)"
 check "the shell drops the icon" 0 "$(wt traydel "${SETUP[@]}" 256; echo $?)"
 check "without it no menu" 1 "$(menu_from_icon)"
 wt postreg "${SETUP[@]}" TaskbarCreated >/dev/null
-sleep 0.5
+sleep 0.5  # the icon's return cannot be seen: the old one was never unpainted
 check "TaskbarCreated: the menu's icon comes back" 0 "$(menu_from_icon)"
 check "in its place" "$menu_icon" "$(wait_tray_icons 3 1)"
 
@@ -156,7 +113,7 @@ else
     </dev/null &
 fi
 stall=$!
-for ((i = 0; i < 50; i++)); do [ -e "$KD_RUN/stall.ready" ] && break; sleep 0.1; done
+wait_until 5 test -e "$KD_RUN/stall.ready"
 timeout 10 xdotool key Caps_Lock
 wait "$stall"
 check "the hook was held off" done "$(tr -d '\r' <"$KD_RUN/stall.out")"
@@ -169,41 +126,39 @@ check "the next Caps Lock, seen again: Shape2" grey "$(wait_lamp 2 grey)"
 echo "-- dragging"
 timeout 10 xdotool mousemove 900 700 sleep 0.2 mousedown 1 sleep 0.2 mousemove 880 690 sleep 0.2 \
   mousemove 850 650 sleep 0.2 mouseup 1
-sleep 0.5
-check "strip dragged by (-50, -50)" "814 638 974 683" "$(wt rect "${LED[@]}")"
+check "strip dragged by (-50, -50)" "814 638 974 683" "$(wait_for 3 "814 638 974 683" strip_rect)"
 timeout 10 xdotool mousemove 850 650 sleep 0.2 mousedown 3 sleep 0.2 mousemove 880 680 sleep 0.2 \
   mousemove 900 700 sleep 0.2 mouseup 3
-sleep 0.5
-check "dragged back with the right button" "864 688 1024 733" "$(wt rect "${LED[@]}")"
+check "dragged back with the right button" "864 688 1024 733" "$(wait_for 3 "864 688 1024 733" strip_rect)"
 timeout 10 xdotool mousemove 900 700 sleep 0.2 mousedown 2 sleep 0.2 mousemove 870 680 sleep 0.2 mouseup 2
-sleep 0.5
-check "dragged with the middle button" "834 668 994 713" "$(wt rect "${LED[@]}")"
+check "dragged with the middle button" "834 668 994 713" "$(wait_for 3 "834 668 994 713" strip_rect)"
 # The system cancels the capture (as when a dialog opens): the drag is over
 # although the button is still down.
 timeout 10 xdotool mousemove 900 690 sleep 0.2 mousedown 1 sleep 0.2 mousemove 890 690
-sleep 0.5
+check "dragged by (-10, 0) with the button still down" "824 668 984 713" \
+  "$(wait_for 3 "824 668 984 713" strip_rect)"
 wt post "${LED[@]}" 0x1F 0 0 >/dev/null  # WM_CANCELMODE
+# Moves after the cancel must not move the strip: nothing to wait for.
 sleep 0.3
 timeout 10 xdotool mousemove 860 660 sleep 0.2 mousemove 850 650 sleep 0.2
 sleep 0.3
-check "after the capture is gone the strip stays" "824 668 984 713" "$(wt rect "${LED[@]}")"
+check "after the capture is gone the strip stays" "824 668 984 713" "$(strip_rect)"
 timeout 10 xdotool mouseup 1
 sleep 0.3
 
 echo "-- close box and tray"
-read -r x y _ _ < <(wt rect "${LED[@]}")
+read -r x y _ _ < <(strip_rect)
 timeout 10 xdotool mousemove $((x + 159)) $((y + 4)) click 1
 sleep 0.5
-check "a click right of the close box keeps the strip" visible "$(wt visible "${LED[@]}")"
+check "a click right of the close box keeps the strip" visible "$(strip_state)"
 timeout 10 xdotool mousemove $((x + 158)) $((y + 7)) click 1
-sleep 0.5
-check "a click on the close box hides the strip" hidden "$(wt visible "${LED[@]}")"
+check "a click on the close box hides the strip" hidden "$(wait_for 3 hidden strip_state)"
 icons=$(wait_tray_icons 5 2)
 echo "tray icons (left right): $(tr '\n' ';' <<<"$icons")"
 check "the strip's icon joins the menu's" 2 "$(grep -c . <<<"$icons")"
 wt post "${LED[@]}" 0x603 512 0x200 >/dev/null
 sleep 0.5
-check "a mouse move on the tray icon does nothing" hidden "$(wt visible "${LED[@]}")"
+check "a mouse move on the tray icon does nothing" hidden "$(strip_state)"
 wt traydel "${LED[@]}" 512 >/dev/null
 check "the shell lost the strip's icon" 1 "$(wait_tray_icons 5 1 | grep -c .)"
 wt postreg "${LED[@]}" TaskbarCreated >/dev/null
@@ -213,39 +168,59 @@ check "TaskbarCreated: the strip's icon comes back" 2 "$(grep -c . <<<"$icons")"
 led_icon=$(head -n1 <<<"$icons")
 echo "the strip's icon at $led_icon, the menu's at $menu_icon"
 click_tray_icon "$led_icon" 1
-sleep 0.5
-check "a click on the tray icon shows the strip" visible "$(wt visible "${LED[@]}")"
+check "a click on the tray icon shows the strip" visible "$(wait_for 3 visible strip_state)"
 check "and its icon is gone" 1 "$(wait_tray_icons 5 1 | grep -c .)"
-check "shown again at its place" "864 688 1024 733" "$(wt rect "${LED[@]}")"
+check "shown again at its place" "864 688 1024 733" "$(strip_rect)"
 
 echo "-- Led item after the tray"
 osd_item 3
-check "Led (checked again) keeps the strip" visible "$(wt visible "${LED[@]}")"
+sleep 0.5  # a change would have come by now
+check "Led (checked again) keeps the strip" visible "$(strip_state)"
 osd_item 3
-check "Led (unchecked) hides the strip" hidden "$(wt visible "${LED[@]}")"
+check "Led (unchecked) hides the strip" hidden "$(wait_for 3 hidden strip_state)"
 osd_item 3
-check "Led (checked) shows the strip" visible "$(wt visible "${LED[@]}")"
+check "Led (checked) shows the strip" visible "$(wait_for 3 visible strip_state)"
 
 echo "-- OSD place and switch"
-upper_left() { count_colour 40 40 300 50 "#008000"; }
-lower_right() { count_colour 814 658 210 30 "#008000"; }
+GREEN="#008000"  # the sample keymap's OSD colour
+upper_left() { count_colour 40 40 300 50 "$GREEN" "$@"; }
+lower_right() { count_colour 814 658 210 30 "$GREEN" "$@"; }
+# The text's pixels at both places, "UPPER LOWER", read from one picture:
+# the text lasts a second only.
+text_places_now() {
+  local shot="$KD_RUN/places.png"
+  screenshot "$shot"
+  echo "$(upper_left "$shot") $(lower_right "$shot")"
+}
+text_wiped() { [ "$(text_places_now)" = "0 0" ]; }
+# The first picture within 5 s that shows a text at either place.
+text_places() {
+  local places upper lower deadline=$(deadline_in 5)
+  while places=$(text_places_now); read -r upper lower <<<"$places"; do
+    [ "$upper" -gt 20 ] || [ "$lower" -gt 20 ] || [ "$(now_us)" -ge "$deadline" ] && break
+    sleep 0.1
+  done
+  echo "$places"
+}
 # Location > Upper left: the next text appears at (50, 50).
 menu_path 1/3 1/4 0/5
+# The desktop beneath the menu just closed repaints itself, which would
+# wipe a text drawn too early.
 sleep 1.5
-wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null  # row 0 has no target: "Hotkey not assigned!"
-sleep 0.3
-check "text at the upper left" yes "$([ "$(upper_left)" -gt 20 ] && echo yes || echo no)"
-sleep 1.5
+keydeck_post 0x500 0x21 0  # row 0 has no target: "Hotkey not assigned!"
+read -r upper lower < <(text_places)
+check "text at the upper left" yes "$([ "$upper" -gt 20 ] && echo yes || echo no)"
+wait_until 5 text_wiped
 # A reload puts the place back to the stored one (lower right).
-wt post "${SETUP[@]}" 0x502 1 0 >/dev/null
-wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null
-sleep 0.3
-check "after a reload no text at the upper left" 0 "$(upper_left)"
-check "after a reload the text is at the lower right" yes "$([ "$(lower_right)" -gt 20 ] && echo yes || echo no)"
-sleep 1.5
+keydeck_post 0x502 1 0
+keydeck_post 0x500 0x21 0
+read -r upper lower < <(text_places)
+check "after a reload no text at the upper left" 0 "$upper"
+check "after a reload the text is at the lower right" yes "$([ "$lower" -gt 20 ] && echo yes || echo no)"
+wait_until 5 text_wiped
 osd_item 2  # Enable: off
-wt post "${SETUP[@]}" 0x500 0x21 0 >/dev/null
-sleep 0.3
+keydeck_post 0x500 0x21 0
+sleep 0.3  # no text is to come
 check "no text with the OSD switched off" 0 "$(lower_right)"
 osd_item 2  # Enable: on again
 
@@ -253,18 +228,16 @@ echo "-- font dialog"
 osd_item 0
 check "font dialog opened" 0 "$(wt boxtext Font 5000 >/dev/null; echo $?)"
 wt press Font ok 3000 >/dev/null
-sleep 1
-timeout 30 wine reg query "$W2" /v FontSize >"$KD_RUN/size.out" 2>&1 </dev/null
-size=$(tr -d '\r' <"$KD_RUN/size.out" | awk '/FontSize/{print $3}')
+# The write side is written last.
+size_written() { [ "$(reg_value "$W2" FontSize)" != 0x7 ]; }
+wait_until 5 size_written
+size=$(reg_value "$W2" FontSize)
 echo "FontSize on the write side after OK: $size"
-check "OK wrote the font size" yes "$([ -n "$size" ] && [ "$size" != "0x7" ] && echo yes || echo no)"
-timeout 30 wine reg query "$W2" /v Font >"$KD_RUN/font.out" 2>&1 </dev/null
-face=$(tr -d '\r' <"$KD_RUN/font.out" | sed -n 's/^ *Font *REG_SZ *//p')
+check "OK wrote the font size" yes "$([ "$size" != absent ] && [ -n "$size" ] && [ "$size" != 0x7 ] && echo yes || echo no)"
+face=$(reg_value "$W2" Font)
 echo "Font on the write side after OK: '$face' (the dialog's choice; Wine has no Arial)"
-check "OK wrote the face name" yes "$([ -n "$face" ] && [ "$face" != marker ] && echo yes || echo no)"
-timeout 30 wine reg query "$R2" /v FontSize >"$KD_RUN/size.out" 2>&1 </dev/null
-check "and the same size where the settings are read" "$size" \
-  "$(tr -d '\r' <"$KD_RUN/size.out" | awk '/FontSize/{print $3}')"
+check "OK wrote the face name" yes "$([ "$face" != absent ] && [ -n "$face" ] && [ "$face" != marker ] && echo yes || echo no)"
+check "and the same size where the settings are read" "$size" "$(reg_value "$R2" FontSize)"
 
 keydeck_stop
 finish

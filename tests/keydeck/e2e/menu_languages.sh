@@ -6,19 +6,16 @@
 # The pictures are kept in the run folder (menu-<id>-<locale>.png).
 source "$(dirname "$0")/lib.sh"
 
-SETUP=(TSetupFrm "WIRELESS KEYBOARD SETUP")
 R2='HKLM\SOFTWARE\TessaroVantik\RF2400\Default'
 
 # Starts Keydeck with Language $1 in locale $2, opens the menu from the
 # tray icon and saves the menu's picture as $KD_RUN/menu-$1-$2.png.
 menu_picture() {
   local id=$1 loc=$2 shot="$KD_RUN/menu-$1-$2.png" icon l t r b
-  timeout 30 wine reg add "$R2" /v Language /t REG_DWORD /d "$id" /f >/dev/null 2>&1 </dev/null
-  (cd "$KD_RUN/work" && LANG=$loc LC_ALL=$loc exec timeout 120 wine "$KD_BIN/keydeck.exe" \
-    >"$KD_RUN/keydeck.log" 2>&1 </dev/null) &
-  keydeck_pids+=($!)
+  reg add "$R2" /v Language /t REG_DWORD /d "$id" /f
+  LANG=$loc LC_ALL=$loc keydeck_start "$KD_RUN/work"
   wt wait "${SETUP[@]}" 15000 >/dev/null
-  wt waitvisible TRFLed RFLed 5000
+  wt waitvisible "${LED[@]}" 5000
   icon=$(wait_tray_icons 10 1)
   click_tray_icon "$icon" 3
   if ! wt waitvisible "#32768" - 3000 >/dev/null; then
@@ -36,8 +33,7 @@ menu_picture() {
     timeout 30 import -window root -crop "$((1024 - l + 170))x$((768 - t))+$((l - 170))+$t" +repage \
       "$KD_SHOTS/menu-$id-$loc.png" >/dev/null 2>&1 </dev/null
   fi
-  timeout 10 xdotool mousemove 300 300 click 1
-  wt waithidden "#32768" - 3000
+  close_menu
   keydeck_stop
   echo "$shot"
 }

@@ -25,7 +25,10 @@ keydeck_start "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
 check "box text" "Program already installed !" "$(wt boxtext Message 15000)"
 check "box has an OK button" 0 "$(wt press Message ok 2000; echo $?)"
-sleep 3  # both starts are long past their windows' creation now
+# The refused copy ends, and the other has made its windows.
+one_ended() { ended "${keydeck_pids[-1]}" || ended "${keydeck_pids[-2]}"; }
+wait_until 15 one_ended
+keydeck_ready
 check "one control form" 1 "$(wt all TSetupFrm "WIRELESS KEYBOARD SETUP" | grep -c .)"
 check "one application window" 1 "$(wt all TApplication "WIRELESS KEYBOARD" | grep -c .)"
 check "no second box" 1 "$(wt boxtext Message 1000 >/dev/null; echo $?)"

@@ -10,10 +10,7 @@ mkdir -p "$KD_RUN/work"
 timeout 60 wine "$KD_BIN/wintool.exe" creations 8000 TRFLed TSetupFrm TForm3 TMovie TPLAYER \
   >"$KD_RUN/creations.out" 2>/dev/null </dev/null &
 watcher=$!
-for _ in $(seq 100); do
-  grep -q ready "$KD_RUN/creations.out" 2>/dev/null && break
-  sleep 0.1
-done
+wait_until 10 grep -q ready "$KD_RUN/creations.out"
 keydeck_start "$KD_RUN/work"
 wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 15000 >/dev/null
 # The control form appears before its load finishes; the forms after it

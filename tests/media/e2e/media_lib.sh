@@ -1,5 +1,6 @@
 # Media fixtures for the Wine runs: clips made by ffmpeg and folders
 # mounted as CD-ROM drives. Sourced inside the wine-run environment.
+source "$KD_SRC/tests/harness/e2e.sh"
 
 # make_clip FILE SECONDS: an MS Video 1 AVI at 25 frames a second with a
 # silent sound track (Wine's avivideo stops a sound-less clip with error 5,
@@ -21,11 +22,13 @@ mount_cd() {
   printf '%s' "$3" >"$2/.windows-label"
   printf '%s' "1234ABC$1" >"$2/.windows-serial"
   ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:"
-  timeout 60 wine reg add 'HKLM\Software\Wine\Drives' /v "$1:" /d cdrom /f >/dev/null 2>&1 </dev/null
+  reg add 'HKLM\Software\Wine\Drives' /v "$1:" /d cdrom /f
 }
 
-# Labels are read once per server: end it so that the next program sees them.
+# Labels are read once per server: end it so that the next program sees
+# them, and start a persistent one again.
 remount() {
   timeout 20 wineserver -k >/dev/null 2>&1
   timeout 20 wineserver -w >/dev/null 2>&1
+  wineserver_persistent
 }

@@ -25,9 +25,7 @@ remount
 listed="AVSEQ01.DAT AVSEQ02.DAT "
 
 import_keymap
-cat >"$KD_RUN/player2.reg" <<'REG'
-REGEDIT4
-
+reg_import <<'REG'
 [HKEY_LOCAL_MACHINE\SOFTWARE\TessaroVantik\RF2400\Default]
 "Player"=dword:00000002
 
@@ -36,13 +34,12 @@ REGEDIT4
 "LinkTo"=""
 "Function"=dword:00000010
 REG
-(cd "$KD_RUN" && timeout 60 wine regedit /s player2.reg >"$KD_RUN/player2.out" 2>&1 </dev/null)
 
-post_key() { wt post TSetupFrm "WIRELESS KEYBOARD SETUP" 0x500 "$1" 0 >/dev/null; }
+post_key() { keydeck_post 0x500 "$1" 0; }
 
 mkdir -p "$KD_RUN/work"
 keydeck_start "$KD_RUN/work"
-wt wait TSetupFrm "WIRELESS KEYBOARD SETUP" 15000 >/dev/null
+wt wait "${SETUP[@]}" 15000 >/dev/null
 
 # Two TPLAYER forms exist: the engine's at the top right, and the start-up
 # list's own at 0,0 that nothing drives.
@@ -52,10 +49,11 @@ check "the engine's panel waits hidden at the top right" "824 0 1024 92 hidden" 
 check "two TPLAYER forms" 2 "$(wt all TPLAYER PLAYER | wc -l)"
 check "one TMovie window per panel, hidden" "hidden hidden" "$(wt all TMovie Movie | awk '{print $6}' | tr '\n' ' ' | sed 's/ $//')"
 text() { wt ctext "$panel" - "$1"; }
+loop_box() { wt checked "$panel" - $ID_LOOP; }
 check "Display starts at [00]00:00" "[00]00:00" "$(text $ID_DISPLAY)"
 check "MediaName starts as CD" "CD" "$(text $ID_MEDIANAME)"
 check "Length starts as Total Length: 00" "Total Length: 00" "$(text $ID_LENGTH)"
-check "Loop starts checked" checked "$(wt checked "$panel" - $ID_LOOP)"
+check "Loop starts checked" checked "$(loop_box)"
 
 # ---- Play: the video CD ----
 post_key $KEY_PLAY
@@ -93,8 +91,7 @@ check "with Loop checked the entry starts again at its end" yes "$looped"
 
 # ---- Loop unchecked (the box's own click): the display stops at the end ----
 wt click "$panel" - $ID_LOOP >/dev/null
-sleep 0.3
-check "Loop unchecked" unchecked "$(wt checked "$panel" - $ID_LOOP)"
+check "Loop unchecked" unchecked "$(wait_for 3 unchecked loop_box)"
 stopped=no
 prev=$(text $ID_DISPLAY)
 for _ in $(seq 20); do
@@ -109,8 +106,7 @@ check "and stays so" "$prev" "$(text $ID_DISPLAY)"
 
 # ---- Loop checked again: a seek past the end leaves the entry there ----
 wt click "$panel" - $ID_LOOP >/dev/null
-sleep 0.3
-check "Loop checked again" checked "$(wt checked "$panel" - $ID_LOOP)"
+check "Loop checked again" checked "$(wait_for 3 checked loop_box)"
 post_key $KEY_PLAY
 running=no
 for _ in $(seq 40); do
@@ -151,17 +147,15 @@ check "AutoPlay's /p with a drive plays the disc in the panel" "visible VCD" \
 post_key $KEY_STOP
 wt waithidden "$panel" - 10000 >/dev/null
 check "a plain /p plays nothing" 0 "$(keydeck_once "$KD_RUN/work" /p)"
-sleep 1
+sleep 1  # a show would have come by now
 check "and leaves the panel hidden" hidden "$(wt visible "$panel" -)"
 
 # ---- Eject twice ----
 post_key $KEY_EJECT
-sleep 0.5
-check "first eject: the door opens" "OPEN" "$(text $ID_PLAYLIST)"
+check "first eject: the door opens" "OPEN" "$(wait_for 5 OPEN text $ID_PLAYLIST)"
 check "first eject: no medium name" "" "$(text $ID_MEDIANAME)"
 post_key $KEY_EJECT
-sleep 0.5
-check "second eject: the door closes on an unknown disc" "UNKNOWN" "$(text $ID_PLAYLIST)"
+check "second eject: the door closes on an unknown disc" "UNKNOWN" "$(wait_for 5 UNKNOWN text $ID_PLAYLIST)"
 check "second eject: medium ?" "?" "$(text $ID_MEDIANAME)"
 check "eject leaves the panel hidden" hidden "$(wt visible "$panel" -)"
 

@@ -1,7 +1,6 @@
 # Runs media_win_test.exe over real media: C:\kdmedia\clip.avi (75 frames),
 # C:\kdmedia\long.avi (250 frames) and three folders mounted as CD-ROM
 # drives (D: audio CD, E: video CD, F: data disc).
-set -u
 source "$KD_SRC/tests/media/e2e/media_lib.sh"
 
 media="$WINEPREFIX/drive_c/kdmedia"

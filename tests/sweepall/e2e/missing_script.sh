@@ -1,12 +1,9 @@
 # A script that can be read nowhere: the dialog shows "INI file missing !"
 # and the command-line text, and stays open until Exit. A silent start,
 # also from a temporary copy, ends at once with exit code 2.
-set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
-timeout 60 wine "$KD_BIN/sweepall.exe" 'C:\nowhere\none.ini' >"$KD_RUN/sweepall.out" 2>&1 &
-app=$!
-drive() { timeout 60 wine "$KD_BIN/sweepall_driver.exe" "$@" >>"$KD_RUN/driver.out" 2>&1; }
+sweepall_start 'C:\nowhere\none.ini'
 
 mkdir -p "$C/kdtest"
 drive wait 30 dump 'C:\kdtest\missing.txt'
@@ -18,14 +15,13 @@ check "dialog" \
 # window as a bare caption, so the icon painted into the client area of a
 # minimised dialog can't be seen here.
 icon_pixels() {
-  import -window root "$KD_RUN/shot.png" &&
-    convert "$KD_RUN/shot.png" -fill black +opaque 'srgb(64,160,255)' \
+  screenshot "$KD_RUN/shot.png" &&
+    timeout 30 convert "$KD_RUN/shot.png" -fill black +opaque 'srgb(64,160,255)' \
       -fill white -opaque 'srgb(64,160,255)' -format '%[fx:round(mean*w*h)]' info:
 }
 check "icon in the caption" yes "$([ "$(icon_pixels)" -gt 20 ] && echo yes || echo no)"
 drive minimize 0
-sleep 1
-check "icon in the minimised caption" yes "$([ "$(icon_pixels)" -gt 20 ] && echo yes || echo no)"
+check "icon in the minimised caption" yes "$(wait_above 5 20 icon_pixels >/dev/null && echo yes || echo no)"
 drive click 1009 dump 'C:\kdtest\ok.txt'
 check "OK runs the empty script" "list=Uninstall Successful !" "$(grep '^list=' "$C/kdtest/ok.txt" | tail -n1)"
 drive click 2 gone 10

@@ -1,7 +1,6 @@
 # Option 0 through the dialog's controls: the dialog waits with the three
 # task boxes ticked; "Uninstall Log File" and OK run the script and write one
 # log line per entry; OK again rewrites the log from its start.
-set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
 W="$C/windows"
@@ -23,9 +22,7 @@ script_file "$C/kdtest/un.ini" \
   "[A" "2" 'Software\KeydeckTest' "AddedValue" "added"
 
 rm -f "$C/sweepall.log"
-timeout 90 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\un.ini' >"$KD_RUN/sweepall.out" 2>&1 &
-app=$!
-drive() { timeout 60 wine "$KD_BIN/sweepall_driver.exe" "$@" >>"$KD_RUN/driver.out" 2>&1; }
+sweepall_start 'C:\kdtest\un.ini'
 
 drive wait 30 dump 'C:\kdtest\start.txt'
 check "dialog at start" \
@@ -47,8 +44,8 @@ printf '%s\r\n' \
 check "log of the first run" same \
   "$(cmp -s "$KD_RUN/first.expected" "$KD_RUN/first.log" && echo same || { echo differs:; cat -A "$KD_RUN/first.log"; })"
 check "no zero byte in the log" 0 "$(tr -cd '\000' <"$KD_RUN/first.log" | wc -c)"
-check "key tree gone" absent "$(reg_state 'HKLM\Software\KeydeckTest\Level1')"
-check "value added" added "$(reg_state 'HKCU\Software\KeydeckTest' AddedValue)"
+check "key tree gone" absent "$(reg_key 'HKLM\Software\KeydeckTest\Level1')"
+check "value added" added "$(reg_value 'HKCU\Software\KeydeckTest' AddedValue)"
 
 drive click 1009 dump 'C:\kdtest\second.txt'
 printf '%s\r\n' \

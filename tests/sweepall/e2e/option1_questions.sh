@@ -1,7 +1,6 @@
 # Option 1: a Yes/No question with the product name as caption comes before
 # the dialog; Yes runs the script. A restart section asks again; No lets the
 # run go on without restarting, and the program ends by itself.
-set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
 W="$C/windows"
@@ -12,9 +11,7 @@ script_file "$C/kdtest/un.ini" \
   "[Keydeck Uninstall]" "Name=Keydeck" "Option=1" \
   "[W" "kd_before.txt" "[B" "[W" "kd_after.txt"
 
-timeout 90 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\un.ini' >"$KD_RUN/sweepall.out" 2>&1 &
-app=$!
-drive() { timeout 60 wine "$KD_BIN/sweepall_driver.exe" "$@" >>"$KD_RUN/driver.out" 2>&1; }
+sweepall_start 'C:\kdtest\un.ini'
 
 drive window Keydeck wait 30 texts 'C:\kdtest\question.txt'
 check "uninstall question shown" 0 "$?"

@@ -3,7 +3,6 @@
 # "[Us" directory go, a key tree three levels deep goes, a value is deleted
 # and one added, and the product's Uninstall key is removed. Registry links
 # inside the tree go as links: their targets are neither reset nor deleted.
-set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
 W="$C/windows"
@@ -34,17 +33,16 @@ reg_import <<'REG'
 
 [HKEY_LOCAL_MACHINE\Software\KeydeckRootTest]
 REG
-check "set-up: key tree" present "$(reg_state 'HKLM\Software\KeydeckTest\Level1\Level2\Level3')"
+check "set-up: key tree" present "$(reg_key 'HKLM\Software\KeydeckTest\Level1\Level2\Level3')"
 # Registry links inside the tree: one to a key outside it, one back to the
 # tree's own top. The walks must delete both as links and follow neither.
 link() {
-  timeout 60 wine "$KD_BIN/wintool.exe" reglink "$1" "$2" >"$KD_RUN/wintool.out" 2>&1
-  check "set-up: link $1 made" 0 "$?"
+  check "set-up: link $1 made" 0 "$(wt reglink "$1" "$2" >/dev/null; echo $?)"
 }
 link 'Software\KeydeckTest\Level1\Level2\Out' '\Registry\Machine\Software\KeydeckLinkTarget'
 link 'Software\KeydeckTest\Level1\Loop' '\Registry\Machine\Software\KeydeckTest\Level1'
 check "set-up: the link leads to its target" yes \
-  "$(reg_state 'HKLM\Software\KeydeckTest\Level1\Level2\Out\Keep' Kept)"
+  "$(reg_value 'HKLM\Software\KeydeckTest\Level1\Level2\Out\Keep' Kept)"
 
 script_file "$C/kdtest/un.ini" \
   "[Keydeck Uninstall]" "Name=Keydeck" "Option=2" "Uninstall=KeydeckTest" \
@@ -66,15 +64,15 @@ check "C:\\windows\\kd_empty" absent "$(exists "$W/kd_empty")"
 check "C:\\windows\\kd_full (not empty)" present "$(exists "$W/kd_full/keep.txt")"
 check "[Us file keydeck.exe" absent "$(exists "$C/Program Files/KeydeckTest/keydeck.exe")"
 check "[Us directory itself (blank entry)" absent "$(exists "$C/Program Files/KeydeckTest")"
-check "key tree Level1" absent "$(reg_state 'HKLM\Software\KeydeckTest\Level1')"
-check "its parent" present "$(reg_state 'HKLM\Software\KeydeckTest')"
+check "key tree Level1" absent "$(reg_key 'HKLM\Software\KeydeckTest\Level1')"
+check "its parent" present "$(reg_key 'HKLM\Software\KeydeckTest')"
 check "a link's target, after the reset and deletion of the tree" yes \
-  "$(reg_state 'HKLM\Software\KeydeckLinkTarget\Keep' Kept)"
-check "deleted value" absent "$(reg_state 'HKCU\Software\KeydeckTest' OldValue)"
-check "kept value" keep "$(reg_state 'HKCU\Software\KeydeckTest' KeepValue)"
-check "added value" "added data" "$(reg_state 'HKCU\Software\KeydeckTest' AddedValue)"
+  "$(reg_value 'HKLM\Software\KeydeckLinkTarget\Keep' Kept)"
+check "deleted value" absent "$(reg_value 'HKCU\Software\KeydeckTest' OldValue)"
+check "kept value" keep "$(reg_value 'HKCU\Software\KeydeckTest' KeepValue)"
+check "added value" "added data" "$(reg_value 'HKCU\Software\KeydeckTest' AddedValue)"
 check "Uninstall key with its subkey" absent \
-  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest')"
+  "$(reg_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest')"
 check "no log without the check box" absent "$(exists "$C/sweepall.log")"
 
 # An Uninstall value of a backslash would name the whole Uninstall key (the
@@ -87,8 +85,8 @@ script_file "$C/kdtest/bad.ini" \
 timeout 60 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\bad.ini' >"$KD_RUN/sweepall-bad.out" 2>&1
 check "sweepall.exe with Uninstall=\\ ended with" 0 "$?"
 check "the Uninstall key" present \
-  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
+  "$(reg_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
 check "another product's entry" Other \
-  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OtherProduct' DisplayName)"
-check "key under a root index that is no number" present "$(reg_state 'HKLM\Software\KeydeckRootTest')"
+  "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OtherProduct' DisplayName)"
+check "key under a root index that is no number" present "$(reg_key 'HKLM\Software\KeydeckRootTest')"
 finish

@@ -1,7 +1,6 @@
 # Option 3: after Yes, the follow-up command named by the "Sweepall" value
 # of the product's Uninstall key is shown in the list box, the script runs
 # (removing that key) and the command is started afterwards.
-set -u
 . "$KD_SRC/tests/sweepall/e2e/lib.sh"
 
 W="$C/windows"
@@ -15,16 +14,14 @@ script_file "$C/kdtest/un.ini" \
   "[Keydeck Uninstall]" "Name=Keydeck" "Option=3" "Uninstall=KeydeckTest" \
   "[W" "kd_a.txt"
 
-timeout 90 wine "$KD_BIN/sweepall.exe" 'C:\kdtest\un.ini' >"$KD_RUN/sweepall.out" 2>&1 &
-app=$!
-drive() { timeout 60 wine "$KD_BIN/sweepall_driver.exe" "$@" >>"$KD_RUN/driver.out" 2>&1; }
+sweepall_start 'C:\kdtest\un.ini'
 drive window Keydeck wait 30 press 6 gone 10
 check "question answered Yes" 0 "$?"
 wait "$app"
 check "sweepall.exe ended by itself with" 0 "$?"
 check "script ran" absent "$(exists "$W/kd_a.txt")"
 check "Uninstall key removed" absent \
-  "$(reg_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest')"
-for _ in $(seq 50); do [ -s "$C/kdtest/followup.txt" ] && break; sleep 0.1; done
+  "$(reg_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KeydeckTest')"
+wait_until 5 test -s "$C/kdtest/followup.txt"
 check "follow-up command started" followed "$(tr -d '\r\n ' <"$C/kdtest/followup.txt" 2>/dev/null)"
 finish
