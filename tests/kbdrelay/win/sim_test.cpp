@@ -413,6 +413,21 @@ BOOL WINAPI heldPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return realPostMessage(window, message, wParam, lParam);
 }
 
+// Catches the first `catchReaders` readers for good inside the post of a
+// report: in their loop, holding nothing of the system's, and deaf to the
+// stop's wake-up (the wait is not alertable), as a reader that hangs.
+HANDLE readerCaught = nullptr;  // semaphore, released once per reader caught
+LONG catchReaders = 0;
+
+BOOL WINAPI stuckPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == 0x501 && InterlockedDecrement(&catchReaders) >= 0) {  // a reader's post
+        ReleaseSemaphore(readerCaught, 1, nullptr);
+        Sleep(INFINITE);
+    }
+    return realPostMessage(window, message, wParam, lParam);
+}
+
 void* WINAPI heldGetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags)
 {
     heldGate->pass();
@@ -612,12 +627,23 @@ TEST(KbdrelaySimStop, ReadersThatDoNotStopHoldUpARescanForAMomentOnly)
     std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(readers));
     ASSERT_EQ(readers.size(), 3u);
 
-    // Readers that no longer run never answer the stop.
+    // Each reader is caught inside the post of a report, so it is in its
+    // loop: a thread suspended before it ever ran would be a reader that
+    // has not started, which the stop rightly waits for.
     std::vector<HANDLE> stuck;
-    for (DWORD id : readers) {
-        stuck.push_back(OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, id));
-        ASSERT_NE(SuspendThread(stuck.back()), DWORD(-1));
-    }
+    for (DWORD id : readers)
+        stuck.push_back(OpenThread(SYNCHRONIZE, FALSE, id));
+    readerCaught = CreateSemaphoreA(nullptr, 0, 3, nullptr);
+    catchReaders = 3;
+    realPostMessage = reinterpret_cast<PostMessageFn>(replaceImport(
+        session.module(), "user32.dll", "PostMessageA", reinterpret_cast<void*>(stuckPostMessage)));
+    ASSERT_NE(realPostMessage, nullptr);
+    ASSERT_EQ(send(kInput, numberedReport(58)), 1);
+    ASSERT_EQ(sendTo(more, "kbdsim-input2", 59), 1);
+    ASSERT_EQ(sendTo(more, "kbdsim-input3", 60), 1);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(WaitForSingleObject(readerCaught, 5000), WAIT_OBJECT_0) << "a reader never posted its report";
+    CloseHandle(readerCaught);
     const DWORD start = GetTickCount();
     session.deviceChange(kArrival, "\\\\?\\hid#anything");
     const DWORD took = GetTickCount() - start;
