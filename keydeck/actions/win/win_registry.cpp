@@ -56,6 +56,20 @@ bool ReadRaw(RegRoot root, std::string_view path, std::string_view name, DWORD* 
   return false;
 }
 
+// A string value (REG_SZ or REG_EXPAND_SZ) as stored, with its type;
+// nothing for a missing value or one of another kind.
+std::optional<std::string> ReadString(RegRoot root, std::string_view path, std::string_view name,
+                                      DWORD* type) {
+  DWORD stored = 0;
+  std::vector<BYTE> data;
+  if (!ReadRaw(root, path, name, &stored, &data)) return std::nullopt;
+  if (stored != REG_SZ && stored != REG_EXPAND_SZ) return std::nullopt;
+  if (type != nullptr) *type = stored;
+  if (data.empty()) return std::string();
+  // Stored strings need not carry their terminator.
+  return common::FromBuffer(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
 }  // namespace
 
 bool WinRegistry::KeyOpens(RegRoot root, std::string_view path) {
@@ -64,25 +78,15 @@ bool WinRegistry::KeyOpens(RegRoot root, std::string_view path) {
 
 std::optional<std::string> WinRegistry::ReadText(RegRoot root, std::string_view path,
                                                  std::string_view name) {
-  DWORD type = 0;
-  std::vector<BYTE> data;
-  if (!ReadRaw(root, path, name, &type, &data)) return std::nullopt;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-  if (data.empty()) return std::string();
-  // Stored strings need not carry their terminator.
-  const char* text = reinterpret_cast<const char*>(data.data());
-  return common::FromBuffer(text, data.size());
+  return ReadString(root, path, name, nullptr);
 }
 
 std::optional<std::string> WinRegistry::ReadExpandedText(RegRoot root, std::string_view path,
                                                          std::string_view name) {
   DWORD type = 0;
-  std::vector<BYTE> data;
-  if (!ReadRaw(root, path, name, &type, &data)) return std::nullopt;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-  if (data.empty()) return std::string();
-  std::string text = common::FromBuffer(reinterpret_cast<const char*>(data.data()), data.size());
-  if (type == REG_SZ || text.find('%') == std::string::npos) return text;
+  std::optional<std::string> stored = ReadString(root, path, name, &type);
+  if (!stored || type != REG_EXPAND_SZ || stored->find('%') == std::string::npos) return stored;
+  const std::string& text = *stored;
   // The first call tells the size (terminator included; the ANSI call may
   // want one more); a variable that grows in between is read again.
   for (int attempt = 0; attempt < 3; ++attempt) {
